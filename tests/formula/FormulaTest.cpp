@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "formula/Formula.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+const double kPi = 3.141592653589793;
+
+// Evaluates `text` three ways, the fast path, the reference path through
+// each action's execute() and a copy of the formula, and insists that they
+// agree on the value or on the error text.
+std::string evaluate(const std::string& text,
+                     const std::function<void(Formula&)>& bind = nullptr) {
+  Formula f(text);
+  if (bind) bind(f);
+  FormulaParser reference;
+  reference.compile(text);
+  Formula copy(f);
+
+  auto run = [](const std::function<double()>& fn) {
+    try {
+      std::ostringstream s;
+      s.precision(17);
+      s << fn();
+      return s.str();
+    } catch (const EvalError& e) {
+      return std::string("error: ") + e.what();
+    }
+  };
+  const std::string fast = run([&] { return f.eval(); });
+  const std::string again = run([&] { return f.eval(); });
+  const std::string copied = run([&] { return copy.eval(); });
+  EXPECT_EQ(fast, again) << "second evaluation differs for " << text;
+  EXPECT_EQ(fast, copied) << "copy differs for " << text;
+  if (!bind) {
+    const std::string slow =
+        run([&] { return reference.program().evalByActions(); });
+    EXPECT_EQ(fast, slow) << "action path differs for " << text;
+  }
+  return fast;
+}
+
+std::string num(double v) {
+  std::ostringstream s;
+  s.precision(17);
+  s << v;
+  return s.str();
+}
+
+const char kMath[] =
+    "error: Illegal calculation (division by zero, sqrt(-1) etc.).";
+const char kUnderflow[] = "error: Stack underflow. Check formula syntax.";
+
+TEST(FormulaTest, EvaluatesTheLanguage) {
+  const struct {
+    const char* text;
+    std::string expected;
+  } cases[] = {
+      {"", "0"},
+      {"()", "0"},
+      {"1+2*3", "7"},
+      {"(1+2)*3", "9"},
+      {"2^3^2", "64"},
+      {"-2^2", "-4"},
+      {"2*-3", "-6"},
+      {"7-2-1", "4"},
+      {"8/2/2", "2"},
+      {"3>2", "1"},
+      {"2>3", "0"},
+      {"2<=2", "1"},
+      {"2>=3", "0"},
+      {"!5", "0"},
+      {"!0", "1"},
+      {"2&0", "0"},
+      {"2&-1", "1"},
+      {"2|0", "1"},
+      {"0|0", "0"},
+      {"1=1.0", "1"},
+      {"1!=1", "0"},
+      {"1<2=1", "1"},
+      {"mod(7,3)", "1"},
+      {"pow(2,3)", "8"},
+      {"atan2(1,0)", num(kPi / 2)},
+      {"max(2,5)", "5"},
+      {"min(2,5)", "2"},
+      {"abs(-3)", "3"},
+      {"ceil(1.2)+floor(1.8)", "3"},
+      {"ln(exp(2))", "2"},
+      {"log(1)+log10(100)", "2"},
+      {"sqrt(16)", "4"},
+      {"pi*2", "6.2831853071795862"},
+      {"1e", "1"},
+      {"1E+3", "1000"},
+      {".5", "0.5"},
+      {"1/0", kMath},
+      {"0/0", kMath},
+      {"sqrt(-1)", kMath},
+      {"log(0)", kMath},
+      {"1e999", kMath},
+      {"exp(1000)", kMath},
+      {"2(3)", kUnderflow},
+      {"2^-1", kUnderflow},
+      {"!!1", kUnderflow},
+      {"--1", kUnderflow},
+      {"x+1", "error: Variable not found: x"},
+      {"SQRT(4)", "error: Function not found: SQRT"},
+      {"sin(1,2)", "error: Function not found: sin"},
+      {"max(3)", "error: Function not found: max"},
+      {"pi()", "error: Function not found: pi"},
+      {"--x", kUnderflow},  // the negation runs before x is looked up
+      {"1/0+x", kMath},
+      {"x+1/0", "error: Variable not found: x"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.expected, evaluate(c.text));
+  }
+}
+
+TEST(FormulaTest, MaxAndMinReturnTheSecondArgumentOnTies) {
+  Formula f("max(a,b)");
+  f.setVariable("a", -0.0);
+  f.setVariable("b", 0.0);
+  EXPECT_FALSE(std::signbit(f.eval()));
+  f.setExpression("min(a,b)");
+  f.setVariable("a", 0.0);
+  f.setVariable("b", -0.0);
+  EXPECT_TRUE(std::signbit(f.eval()));
+}
+
+TEST(FormulaTest, VariablesAreResolvedWhenEvaluated) {
+  Formula f("x+1");
+  EXPECT_THROW_MSG(f.eval(), VariableNotFound, "Variable not found: x");
+  f.setVariable("x", 2);
+  EXPECT_EQ(3.0, f.eval());
+  f.setVariable("x", 5);
+  EXPECT_EQ(6.0, f.eval());
+  f.setVariable("X", 100);  // names are case-sensitive
+  EXPECT_EQ(6.0, f.eval());
+  f.removeVariable("x");
+  EXPECT_THROW_MSG(f.eval(), VariableNotFound, "Variable not found: x");
+  f.setVariable("x", 1);
+  EXPECT_EQ(2.0, f.eval());
+}
+
+TEST(FormulaTest, RemovingAVariableKeepsTheOthersBound) {
+  Formula f("a*100+b*10+c");
+  f.setVariable("a", 1);
+  f.setVariable("b", 2);
+  f.setVariable("c", 3);
+  EXPECT_EQ(123.0, f.eval());
+  f.removeVariable("a");
+  f.setVariable("a", 4);
+  EXPECT_EQ(423.0, f.eval());
+  f.removeVariable("b");
+  EXPECT_THROW_MSG(f.eval(), VariableNotFound, "Variable not found: b");
+  f.setVariable("b", 5);
+  f.setVariable("c", 6);
+  EXPECT_EQ(456.0, f.eval());
+}
+
+TEST(FormulaTest, VariableHoldingInfinityIsAMathError) {
+  Formula f("x*0");
+  f.setVariable("x", INFINITY);
+  EXPECT_THROW_MSG(f.eval(), MathError,
+                   "Illegal calculation (division by zero, sqrt(-1) etc.).");
+}
+
+TEST(FormulaTest, RemoveAllVariablesRemovesPi) {
+  Formula f("pi");
+  EXPECT_EQ(kPi, f.eval());
+  f.removeAllVariables();
+  EXPECT_THROW_MSG(f.eval(), VariableNotFound, "Variable not found: pi");
+}
+
+double fortyTwo() { return 42; }
+double twice(double x) { return 2 * x; }
+double diff(double a, double b) { return a - b; }
+
+TEST(FormulaTest, FunctionTablesAreSeparatePerArity) {
+  Formula f("g()+g(1)+g(10,4)");
+  EXPECT_THROW_MSG(f.eval(), FunctionNotFound, "Function not found: g");
+  f.setFunction("g", &fortyTwo);
+  f.setFunction("g", &twice);
+  EXPECT_THROW_MSG(f.eval(), FunctionNotFound, "Function not found: g");
+  f.setFunction("g", &diff);
+  EXPECT_EQ(42.0 + 2.0 + 6.0, f.eval());
+  f.removeFunction("g");
+  EXPECT_THROW_MSG(f.eval(), FunctionNotFound, "Function not found: g");
+}
+
+TEST(FormulaTest, OverridingABuiltinAffectsOnlyThatFormula) {
+  Formula a("sqrt(9)");
+  Formula b("sqrt(9)");
+  a.setFunction("sqrt", &twice);
+  EXPECT_EQ(18.0, a.eval());
+  EXPECT_EQ(3.0, b.eval());
+  b.removeAllFunctions();
+  EXPECT_THROW_MSG(b.eval(), FunctionNotFound, "Function not found: sqrt");
+  EXPECT_EQ(18.0, a.eval());
+  Formula c("sqrt(9)");
+  EXPECT_EQ(3.0, c.eval());
+}
+
+TEST(FormulaTest, TablesSurviveRecompilation) {
+  Formula f("x");
+  f.setVariable("x", 7);
+  f.setFunction("g", &twice);
+  f.setExpression("g(x)+1");
+  EXPECT_EQ(15.0, f.eval());
+  EXPECT_EQ("(g(x)+1)", f.getExpression());
+}
+
+TEST(FormulaTest, CopiesOwnTheirProgramAndTables) {
+  Formula source("x*2");
+  source.setVariable("x", 3);
+  Formula copy(source);
+  copy.setVariable("x", 10);
+  copy.setExpression("x+1");
+  EXPECT_EQ(6.0, source.eval());
+  EXPECT_EQ("(x*2)", source.getExpression());
+  EXPECT_EQ(11.0, copy.eval());
+
+  Formula assigned;
+  assigned = source;
+  source.setVariable("x", 4);
+  EXPECT_EQ(6.0, assigned.eval());
+  assigned = assigned;
+  EXPECT_EQ(6.0, assigned.eval());
+}
+
+TEST(FormulaTest, CopyOfAFailedCompilationIsEmptyToo) {
+  Formula f;
+  EXPECT_THROW(f.setExpression("(1"), SyntaxError);
+  Formula copy(f);
+  EXPECT_EQ("((1)", copy.getExpression());
+  EXPECT_EQ(0.0, copy.eval());
+}
+
+TEST(FormulaTest, DeepNestingEvaluates) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "(1+";
+  text += "1";
+  for (int i = 0; i < 200; ++i) text += ")";
+  EXPECT_EQ("201", evaluate(text));
+  std::string chain = "1";
+  for (int i = 0; i < 300; ++i) chain = "max(" + chain + "+0,1)";
+  EXPECT_EQ("1", evaluate(chain));
+}
+
+}  // namespace
