@@ -1,0 +1,216 @@
+#ifndef VELKDATA_FORMULA_FORMULACONTAINER_H
+#define VELKDATA_FORMULA_FORMULACONTAINER_H
+
+#include <boost/shared_ptr.hpp>
+#include <string>
+#include <vector>
+
+#include "formula/Formula.h"
+#include "formula/NoFormulaResultException.h"
+
+namespace VelkCOM {
+class XoloClient;
+}
+
+namespace TamberData {
+class PartFeature;
+}
+
+namespace VelkData {
+
+class CostDriver;
+
+// The holder of every formula of the cost model. Each object whose value is
+// computed (a cost driver, a surcharge, a component amount, a standard
+// limit) owns one container through a shared pointer.
+//
+// A container keeps one or more alternative formula texts with their
+// compiled `Formula`s. Before a formula is evaluated its variables are bound
+// from three sources, in this order: the cost drivers it depends on (by
+// `id`), the session values named with the "Norix_" prefix, and the
+// parameters of the part feature (by their user-defined names). The
+// alternatives are tried in order until one yields a value; every failure
+// reaches the caller as `NoFormulaResultException`.
+//
+// The container also keeps two lists of drivers that form the dependency
+// graph: the dependencies (drivers its formulas read) and has-impact-on
+// (drivers whose formulas read the owner). Has-impact-on entries point back
+// up the graph, so shared-pointer cycles are normal here; owners that want
+// to free a graph break it with `removeHasImpactOn`.
+//
+// Copying a container shares its compiled formulas with the copy; `clone`
+// compiles fresh ones.
+class FormulaContainer {
+ public:
+  // An empty container: no formula, stage -1, recent index 0, no session.
+  FormulaContainer();
+  FormulaContainer(const FormulaContainer& other);
+  FormulaContainer& operator=(const FormulaContainer& other);
+  virtual ~FormulaContainer();
+
+  // A new container filled by `copyTo`: its own compiled formulas, the same
+  // drivers, session, stage and part feature.
+  // Throws the compile errors of a text that no longer compiles.
+  virtual boost::shared_ptr<FormulaContainer> clone() const;
+
+  // Keeps the class polymorphic for the archive.
+  virtual void virtualDummyFunction();
+
+  // Compiles `text` and appends it with its formula. The empty text is
+  // ignored. Throws `SyntaxError` or `TooManyArgumentsError` unchanged.
+  void addFormula(const std::string& text);
+
+  // Compiles `text` and replaces text and formula `i` with it. The empty
+  // text is ignored. An `i` beyond the list appends the text only.
+  // Throws `SyntaxError` or `TooManyArgumentsError` unchanged.
+  void setFormulaAt(int i, const std::string& text);
+
+  // Appends `text` without compiling it (a text-valued container needs no
+  // formula).
+  void addFormulaString(const std::string& text);
+
+  // Empties the text list; the compiled formulas stay.
+  void deleteFormulaStrings();
+
+  // Number of texts.
+  int formulaCount() const;
+
+  // Number of compiled formulas; differs from `formulaCount` only after
+  // `addFormulaString` or `deleteFormulaStrings`.
+  int compiledFormulaCount() const;
+
+  // Text `i`; "" when `i` is out of range.
+  std::string formulaAt(int i) const;
+
+  // Compiled formula `i`; an empty pointer when `i` is out of range.
+  boost::shared_ptr<Formula> getFormulaAt(int i) const;
+
+  // All texts joined with "; ".
+  std::string printFormulaStrings() const;
+
+  // Replaces every occurrence of `from` in text `i` by `to` and recompiles
+  // the text. The search goes on behind each inserted `to`, so `to` may
+  // contain `from`. Nothing happens for an out-of-range `i` or an empty
+  // `from`. Throws the compile errors of the new text.
+  void replaceInFormulaAt(int i, const std::string& from,
+                          const std::string& to);
+
+  // Sets variable `name` of formula `i`; ignored for an out-of-range `i`.
+  // The next evaluation rebinds the variables this container knows about.
+  void setVariableForFormulaAt(int i, const std::string& name, double value);
+
+  // Records `driver` as read by the formulas, replacing any dependency with
+  // the same id. An empty pointer is ignored.
+  void addDependency(const boost::shared_ptr<CostDriver>& driver);
+
+  // Replaces the dependency with the id of `driver` by `driver`; nothing
+  // happens when no dependency has that id.
+  void replaceDependencyIFAvailable(
+      const boost::shared_ptr<CostDriver>& driver);
+
+  // Removes every dependency equal to (having the id of) `driver`.
+  void removeDependency(const boost::shared_ptr<CostDriver>& driver);
+  void removeAllDependencies();
+
+  int dependencyCount() const;
+  // Dependency `i`; an empty pointer when `i` is out of range.
+  boost::shared_ptr<CostDriver> dependencyAt(int i) const;
+
+  // Records `driver` as reading the owner of this container, replacing any
+  // entry with the same id. An empty pointer is ignored.
+  void addHasImpactOn(const boost::shared_ptr<CostDriver>& driver);
+  // Removes every entry equal to (having the id of) `driver`.
+  void removeHasImpactOn(const boost::shared_ptr<CostDriver>& driver);
+  // A copy of the has-impact-on list, so callers may change the list while
+  // walking the copy.
+  std::vector<boost::shared_ptr<CostDriver>> getHasImpactOnList() const;
+
+  // Sets the part feature whose parameters feed the formulas, replacing any
+  // earlier one; an empty pointer unsets it.
+  void addPartFeatureDependency(
+      const boost::shared_ptr<TamberData::PartFeature>& feature);
+  // The part feature; an empty pointer when none is set.
+  boost::shared_ptr<TamberData::PartFeature> partFeature() const;
+
+  // The session that answers "Norix_" values. Not owned; the caller keeps
+  // it alive while it is set. Null until set or first needed by an
+  // evaluation, which then takes `XoloClient::getInstance`.
+  void setQorSession(VelkCOM::XoloClient* session);
+  VelkCOM::XoloClient* QorSession() const;
+
+  void setQorStage(int stage);
+  // Sets the stage to the number of the session's stage tagged `tag` (the
+  // last one when several carry the tag); -1 when there is no session or no
+  // such stage.
+  void setQorStage(const std::string& tag);
+  // The stage passed to the session; -1 when none is set.
+  int qorStage() const;
+
+  // The value of the first formula that binds and evaluates; 0 when there
+  // is no formula. Throws `NoFormulaResultException` when every formula
+  // fails; with a single formula its message tells why.
+  double evalFormulaDouble();
+
+  // The value of a text-valued container, read from the first text only: a
+  // text naming "Norix_" values is answered by the session, any other text
+  // is itself the value; "" without text.
+  // Throws `VelkCOM::NorixError` when the text needs a session and none is
+  // set; the session's own exceptions propagate.
+  std::string evalFormulaString();
+
+  // The text last tried by an evaluation; the only text when there is just
+  // one; otherwise "No formula defined".
+  std::string recentFormula() const;
+
+  // How the value came about: the recent formula with the values of its
+  // drivers and session names written in, followed by " = " and the value.
+  // When the evaluation fails, a text naming the failure and the
+  // dependencies instead. Never throws `NoFormulaResultException`.
+  std::string detailedRecentFormula();
+
+  // Writes the dependencies with their text and numeric values to standard
+  // output, for debugging.
+  void print() const;
+
+  // Adds the dependencies and has-impact-on entries to `target`, replaces
+  // its texts and formulas by a copy of these texts compiled afresh, and
+  // copies session, stage and part feature. An empty `target` is ignored.
+  void copyTo(const boost::shared_ptr<FormulaContainer>& target) const;
+
+  // `value` in the default stream format, six significant digits:
+  // 0.1 -> "0.1", 1.0/3 -> "0.333333", 1e7 -> "1e+07".
+  static std::string toString(double value);
+  // The number at the start of `text` (stream extraction); 0 when there is
+  // none. `ok`, when given, tells whether a number was read.
+  static double toDouble(const std::string& text, bool* ok = nullptr);
+  // Whether the first character of `text` is an ASCII letter or digit;
+  // false for "".
+  static bool isLetterOrNumber(const std::string& text);
+  // The prefix of the names that the session answers: "Norix_".
+  static std::string norixKeyPrefix();
+
+ private:
+  void setCDValuesOfFormulaAt(int i);
+  void setXoloValuesOfFormulaAt(int i);
+  void setPartFeatureValuesOfFormulaAt(int i);
+  double evalFormulaAt(int i);
+
+  // `text` with each dependency id written as "(id = value)".
+  std::string substituteDependencies(const std::string& text) const;
+  // "FormulaContainer are: \n" and one id per line; "" without
+  // dependencies.
+  std::string dependencyList() const;
+
+  int stage_;
+  int recentIndex_;
+  VelkCOM::XoloClient* session_;
+  boost::shared_ptr<TamberData::PartFeature> partFeature_;
+  std::vector<boost::shared_ptr<CostDriver>> dependencies_;
+  std::vector<boost::shared_ptr<CostDriver>> hasImpactOn_;
+  std::vector<std::string> formulaStrings_;
+  std::vector<boost::shared_ptr<Formula>> formulas_;
+};
+
+}  // namespace VelkData
+
+#endif  // VELKDATA_FORMULA_FORMULACONTAINER_H
