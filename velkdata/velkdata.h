@@ -11,4 +11,16 @@
 #include "formula/ParserException.h"
 #include "formula/Token.h"
 
+#include "external/DrawingStage.h"
+#include "external/LINEFEATURE.h"
+#include "external/PATCHFEATURE.h"
+#include "external/ProcessUnitList.h"
+#include "external/Stage.h"
+#include "external/VELKO_PROCESSUNIT.h"
+#include "external/XoloClient.h"
+#include "external/XoloExceptions.h"
+
+#include "report/CostTable.h"
+#include "report/CostTableItem.h"
+
 #endif  // VELKDATA_VELKDATA_H
