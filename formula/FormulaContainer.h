@@ -8,6 +8,12 @@
 #include "formula/Formula.h"
 #include "formula/NoFormulaResultException.h"
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkCOM {
 class XoloClient;
 }
@@ -61,7 +67,8 @@ class FormulaContainer {
   void addFormula(const std::string& text);
 
   // Compiles `text` and replaces text and formula `i` with it. The empty
-  // text is ignored. An `i` beyond the list appends the text only.
+  // text and a negative `i` are ignored; an `i` beyond the list appends
+  // text and formula as `addFormula` does.
   // Throws `SyntaxError` or `TooManyArgumentsError` unchanged.
   void setFormulaAt(int i, const std::string& text);
 
@@ -190,6 +197,11 @@ class FormulaContainer {
   static std::string norixKeyPrefix();
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   void setCDValuesOfFormulaAt(int i);
   void setXoloValuesOfFormulaAt(int i);
   void setPartFeatureValuesOfFormulaAt(int i);

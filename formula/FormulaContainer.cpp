@@ -1,0 +1,498 @@
+#include "formula/FormulaContainer.h"
+
+#include <QtDebug>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <locale>
+#include <map>
+#include <sstream>
+
+#include "costdata/CostDriver.h"
+#include "external/XoloClient.h"
+#include "external/XoloExceptions.h"
+#include "processplan/PartFeature.h"
+#include "processplan/ValueNotFoundException.h"
+
+namespace VelkData {
+
+namespace {
+
+// Replaces every occurrence of `from` by `to`, searching on behind each
+// inserted `to` so that a `to` containing `from` cannot loop.
+std::string replaceAll(std::string text, const std::string& from,
+                       const std::string& to) {
+  if (from.empty()) return text;
+  std::string::size_type pos = text.find(from);
+  while (pos != std::string::npos) {
+    text.replace(pos, from.size(), to);
+    pos = text.find(from, pos + to.size());
+  }
+  return text;
+}
+
+bool isNameChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// End of the session name that starts at `pos` (where the prefix was
+// found): the prefix and every letter, digit or '_' after it.
+std::string::size_type nameEnd(const std::string& text,
+                               std::string::size_type pos) {
+  std::string::size_type end = pos + FormulaContainer::norixKeyPrefix().size();
+  while (end < text.size() && isNameChar(text[end])) ++end;
+  return end;
+}
+
+// Removes the entries with the id of `driver`; the ids decide equality of
+// cost properties.
+void eraseSameId(std::vector<boost::shared_ptr<CostDriver>>& list,
+                 const boost::shared_ptr<CostDriver>& driver) {
+  const std::string id = driver->id();
+  list.erase(std::remove_if(list.begin(), list.end(),
+                            [&id](const boost::shared_ptr<CostDriver>& d) {
+                              return d->id() == id;
+                            }),
+             list.end());
+}
+
+}  // namespace
+
+FormulaContainer::FormulaContainer()
+    : stage_(-1), recentIndex_(0), session_(nullptr) {}
+
+FormulaContainer::FormulaContainer(const FormulaContainer& other) = default;
+
+FormulaContainer& FormulaContainer::operator=(const FormulaContainer& other) =
+    default;
+
+FormulaContainer::~FormulaContainer() {}
+
+boost::shared_ptr<FormulaContainer> FormulaContainer::clone() const {
+  boost::shared_ptr<FormulaContainer> copy(new FormulaContainer);
+  copyTo(copy);
+  return copy;
+}
+
+void FormulaContainer::virtualDummyFunction() {}
+
+void FormulaContainer::addFormula(const std::string& text) {
+  if (text.empty()) return;
+  boost::shared_ptr<Formula> formula(new Formula(text));
+  formulas_.push_back(formula);
+  formulaStrings_.push_back(text);
+}
+
+void FormulaContainer::setFormulaAt(int i, const std::string& text) {
+  if (text.empty() || i < 0) return;
+  boost::shared_ptr<Formula> formula(new Formula(text));
+  if (i >= formulaCount()) {
+    // Appending keeps texts and formulas index for index, so the new text
+    // evaluates instead of silently yielding 0.
+    if (formulas_.size() == formulaStrings_.size()) {
+      formulas_.push_back(formula);
+    }
+    formulaStrings_.push_back(text);
+    return;
+  }
+  formulaStrings_[i] = text;
+  if (i < compiledFormulaCount()) formulas_[i] = formula;
+}
+
+void FormulaContainer::addFormulaString(const std::string& text) {
+  formulaStrings_.push_back(text);
+}
+
+void FormulaContainer::deleteFormulaStrings() { formulaStrings_.clear(); }
+
+int FormulaContainer::formulaCount() const {
+  return static_cast<int>(formulaStrings_.size());
+}
+
+int FormulaContainer::compiledFormulaCount() const {
+  return static_cast<int>(formulas_.size());
+}
+
+std::string FormulaContainer::formulaAt(int i) const {
+  if (i < 0 || i >= formulaCount()) return std::string();
+  return formulaStrings_[i];
+}
+
+boost::shared_ptr<Formula> FormulaContainer::getFormulaAt(int i) const {
+  if (i < 0 || i >= compiledFormulaCount()) return {};
+  return formulas_[i];
+}
+
+std::string FormulaContainer::printFormulaStrings() const {
+  std::string out;
+  for (size_t i = 0; i < formulaStrings_.size(); ++i) {
+    if (i > 0) out += "; ";
+    out += formulaStrings_[i];
+  }
+  return out;
+}
+
+void FormulaContainer::replaceInFormulaAt(int i, const std::string& from,
+                                          const std::string& to) {
+  if (i < 0 || i >= formulaCount() || from.empty()) return;
+  setFormulaAt(i, replaceAll(formulaStrings_[i], from, to));
+}
+
+void FormulaContainer::setVariableForFormulaAt(int i, const std::string& name,
+                                               double value) {
+  if (i < 0 || i >= compiledFormulaCount()) return;
+  formulas_[i]->setVariable(name, value);
+}
+
+void FormulaContainer::addDependency(
+    const boost::shared_ptr<CostDriver>& driver) {
+  if (!driver) return;
+  eraseSameId(dependencies_, driver);
+  dependencies_.push_back(driver);
+}
+
+void FormulaContainer::replaceDependencyIFAvailable(
+    const boost::shared_ptr<CostDriver>& driver) {
+  if (!driver) return;
+  const std::string id = driver->id();
+  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
+    if (d->id() == id) {
+      eraseSameId(dependencies_, driver);
+      dependencies_.push_back(driver);
+      return;
+    }
+  }
+}
+
+void FormulaContainer::removeDependency(
+    const boost::shared_ptr<CostDriver>& driver) {
+  if (!driver) return;
+  eraseSameId(dependencies_, driver);
+}
+
+void FormulaContainer::removeAllDependencies() { dependencies_.clear(); }
+
+int FormulaContainer::dependencyCount() const {
+  return static_cast<int>(dependencies_.size());
+}
+
+boost::shared_ptr<CostDriver> FormulaContainer::dependencyAt(int i) const {
+  if (i < 0 || i >= dependencyCount()) return {};
+  return dependencies_[i];
+}
+
+void FormulaContainer::addHasImpactOn(
+    const boost::shared_ptr<CostDriver>& driver) {
+  if (!driver) return;
+  eraseSameId(hasImpactOn_, driver);
+  hasImpactOn_.push_back(driver);
+}
+
+void FormulaContainer::removeHasImpactOn(
+    const boost::shared_ptr<CostDriver>& driver) {
+  if (!driver) return;
+  eraseSameId(hasImpactOn_, driver);
+}
+
+std::vector<boost::shared_ptr<CostDriver>>
+FormulaContainer::getHasImpactOnList() const {
+  return hasImpactOn_;
+}
+
+void FormulaContainer::addPartFeatureDependency(
+    const boost::shared_ptr<TamberData::PartFeature>& feature) {
+  partFeature_ = feature;
+}
+
+boost::shared_ptr<TamberData::PartFeature> FormulaContainer::partFeature()
+    const {
+  return partFeature_;
+}
+
+void FormulaContainer::setQorSession(VelkCOM::XoloClient* session) {
+  session_ = session;
+}
+
+VelkCOM::XoloClient* FormulaContainer::QorSession() const { return session_; }
+
+void FormulaContainer::setQorStage(int stage) { stage_ = stage; }
+
+void FormulaContainer::setQorStage(const std::string& tag) {
+  stage_ = -1;
+  if (!session_) return;
+  std::vector<std::pair<int, std::string>> tags;
+  session_->StageTags(tags);
+  for (const std::pair<int, std::string>& entry : tags) {
+    if (entry.second == tag) stage_ = entry.first;
+  }
+}
+
+int FormulaContainer::qorStage() const { return stage_; }
+
+void FormulaContainer::setCDValuesOfFormulaAt(int i) {
+  if (i < 0 || i >= compiledFormulaCount()) return;
+  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
+    formulas_[i]->setVariable(d->id(), static_cast<double>(d->doubleValue()));
+  }
+}
+
+void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
+  const std::string text = formulaAt(i);
+  const std::string prefix = norixKeyPrefix();
+  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  if (!session_) {
+    if (text.find(prefix) != std::string::npos) {
+      throw VelkCOM::NorixError(
+          "QorSession is not set when trying to set formula" + text);
+    }
+    return;
+  }
+  std::string::size_type pos = text.find(prefix);
+  while (pos != std::string::npos) {
+    const std::string::size_type end = nameEnd(text, pos);
+    const std::string name = text.substr(pos, end - pos);
+    try {
+      const double value = session_->GetDataByName(name, stage_);
+      if (i < compiledFormulaCount()) formulas_[i]->setVariable(name, value);
+    } catch (const VelkCOM::NorixNameNotFound& e) {
+      qDebug("NorixNameNotFound for name %s in formula %s: %s", name.c_str(),
+             text.c_str(), e.what());
+      throw;
+    }
+    pos = text.find(prefix, end);
+  }
+}
+
+void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
+  if (!partFeature_ || i < 0 || i >= compiledFormulaCount()) return;
+  const std::string text = formulaAt(i);
+  const int count = partFeature_->userDefinedParametersCount();
+  for (int k = 0; k < count; ++k) {
+    const std::string userName = partFeature_->userDefinedParameterAt(k);
+    // A plain substring test: "L" also binds where the text says "LENGTH".
+    if (userName.empty() || text.find(userName) == std::string::npos) {
+      continue;
+    }
+    const std::string systemName = partFeature_->systemDefinedParameterAt(k);
+    try {
+      formulas_[i]->setVariable(userName, partFeature_->value(systemName));
+    } catch (const TamberData::ValueNotFoundException& e) {
+      // The variable stays unbound; if the formula really reads it, the
+      // evaluation reports it as undefined.
+      qDebug("TamberData::ValueNotFoundException: %s\n", e.what());
+      qDebug("Parameter %s not defined for Feature %s and Formula: %s\n",
+             systemName.c_str(), partFeature_->label().c_str(), text.c_str());
+    }
+  }
+}
+
+double FormulaContainer::evalFormulaAt(int i) {
+  if (i < 0 || i >= compiledFormulaCount()) return 0;
+  try {
+    return formulas_[i]->eval();
+  } catch (const FunctionNotFound& e) {
+    throw NoFormulaResultException("Could not find function " + e.name());
+  } catch (const VariableNotFound& e) {
+    throw NoFormulaResultException("Variable " + e.name() + " in formula " +
+                                   formulaAt(i) + " is undefined.\n" +
+                                   dependencyList());
+  } catch (const StackUnderflow&) {
+    throw NoFormulaResultException("StackUnderflow");
+  } catch (const MathError&) {
+    throw NoFormulaResultException("MathError in formula " +
+                                   substituteDependencies(formulaAt(i)));
+  }
+}
+
+double FormulaContainer::evalFormulaDouble() {
+  const int count = formulaCount();
+  for (int i = 0; i < count; ++i) {
+    recentIndex_ = i;
+    std::string prefix;
+    std::string message;
+    try {
+      setCDValuesOfFormulaAt(i);
+      setXoloValuesOfFormulaAt(i);
+      setPartFeatureValuesOfFormulaAt(i);
+      return evalFormulaAt(i);
+    } catch (const NoFormulaResultException& e) {
+      prefix = "NoFormulaResultException";
+      message = e.message();
+    } catch (const VelkCOM::NorixNameNotFound& e) {
+      prefix = "NorixNameNotFound";
+      message = e.what();
+    } catch (const VelkCOM::NorixError& e) {
+      prefix = "NorixError";
+      message = e.what();
+    }
+    // With alternatives the next formula gets its chance; a single formula
+    // is worth a message that tells why it failed.
+    if (count == 1) {
+      throw NoFormulaResultException(prefix +
+                                     " when setting parameters for formula " +
+                                     formulaStrings_[0] + ": " + message);
+    }
+  }
+  recentIndex_ = -1;
+  if (count == 0) return 0;
+  throw NoFormulaResultException("Could not evaluate any of the " +
+                                 toString(count) + " formula");
+}
+
+std::string FormulaContainer::evalFormulaString() {
+  if (formulaStrings_.empty()) {
+    recentIndex_ = -1;
+    return std::string();
+  }
+  recentIndex_ = 0;
+  const std::string& text = formulaStrings_[0];
+  if (text.find(norixKeyPrefix()) == std::string::npos) return text;
+  if (!session_) {
+    throw VelkCOM::NorixError(
+        "QorSession is not set when trying to set formula " + text);
+  }
+  return session_->GetStringDataByName(text, stage_);
+}
+
+std::string FormulaContainer::recentFormula() const {
+  if (recentIndex_ >= 0 && recentIndex_ < formulaCount()) {
+    return formulaStrings_[recentIndex_];
+  }
+  if (formulaCount() == 1) return formulaStrings_[0];
+  return "No formula defined";
+}
+
+std::string FormulaContainer::detailedRecentFormula() {
+  double value = 0;
+  std::string formula;
+  try {
+    print();
+    value = evalFormulaDouble();
+    formula = recentFormula();
+  } catch (const NoFormulaResultException& e) {
+    return "NoFormulaResultException (" + e.message() +
+           ") Could not evaluate formula " + recentFormula() + "\n" +
+           dependencyList();
+  }
+  if (formula.empty()) return formula;
+  formula = substituteDependencies(formula);
+  if (session_) {
+    const std::string prefix = norixKeyPrefix();
+    std::map<std::string, std::string> shown;
+    std::string::size_type pos = formula.find(prefix);
+    while (pos != std::string::npos) {
+      const std::string::size_type end = nameEnd(formula, pos);
+      const std::string name = formula.substr(pos, end - pos);
+      std::map<std::string, std::string>::iterator it = shown.find(name);
+      if (it == shown.end()) {
+        std::string text;
+        try {
+          text = toString(session_->GetDataByName(name, stage_));
+        } catch (const VelkCOM::Velk_Exception&) {
+          // Only for display: the session forgot a name since evaluating.
+          text = "UNDEFINED ";
+        }
+        it = shown.insert(std::make_pair(name, text)).first;
+      }
+      const std::string inserted = "(" + name + " = " + it->second + ")";
+      formula.replace(pos, end - pos, inserted);
+      pos = formula.find(prefix, pos + inserted.size());
+    }
+  }
+  return formula + " = " + toString(value);
+}
+
+void FormulaContainer::print() const {
+  std::string out = "FormulaContainer Information\n";
+  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
+    std::string text;
+    std::string number;
+    try {
+      text = d->stringValue();
+    } catch (const std::exception&) {
+      text = "UNDEFINED";
+    }
+    try {
+      number = toString(d->doubleValue());
+    } catch (const std::exception&) {
+      number = "UNDEFINED";
+    }
+    out +=
+        d->id() + ": String Value " + text + " Double Value " + number + "\n";
+  }
+  std::fputs(out.c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void FormulaContainer::copyTo(
+    const boost::shared_ptr<FormulaContainer>& target) const {
+  if (!target || target.get() == this) return;
+  // Compile first, so that a text that no longer compiles leaves the
+  // target untouched.
+  std::vector<boost::shared_ptr<Formula>> fresh;
+  const size_t compiled = std::min(formulas_.size(), formulaStrings_.size());
+  for (size_t i = 0; i < compiled; ++i) {
+    fresh.push_back(
+        boost::shared_ptr<Formula>(new Formula(formulaStrings_[i])));
+  }
+  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
+    target->addDependency(d);
+  }
+  for (const boost::shared_ptr<CostDriver>& d : hasImpactOn_) {
+    target->addHasImpactOn(d);
+  }
+  target->formulaStrings_ = formulaStrings_;
+  target->formulas_ = fresh;
+  target->session_ = session_;
+  target->stage_ = stage_;
+  target->partFeature_ = partFeature_;
+}
+
+std::string FormulaContainer::toString(double value) {
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << value;
+  return out.str();
+}
+
+double FormulaContainer::toDouble(const std::string& text, bool* ok) {
+  std::istringstream in(text);
+  in.imbue(std::locale::classic());
+  double value = 0;
+  in >> value;
+  if (ok) *ok = !in.fail();
+  return in.fail() ? 0 : value;
+}
+
+bool FormulaContainer::isLetterOrNumber(const std::string& text) {
+  return !text.empty() && std::isalnum(static_cast<unsigned char>(text[0]));
+}
+
+std::string FormulaContainer::norixKeyPrefix() { return "Norix_"; }
+
+std::string FormulaContainer::substituteDependencies(
+    const std::string& text) const {
+  std::string out = text;
+  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
+    const std::string id = d->id();
+    std::string value;
+    try {
+      value = toString(d->doubleValue());
+    } catch (const std::exception&) {
+      value = "UNDEFINED ";
+    }
+    out = replaceAll(out, id, "(" + id + " = " + value + ")");
+  }
+  return out;
+}
+
+std::string FormulaContainer::dependencyList() const {
+  if (dependencies_.empty()) return std::string();
+  std::string out = "FormulaContainer are: \n";
+  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
+    out += d->id() + "\n";
+  }
+  return out;
+}
+
+}  // namespace VelkData

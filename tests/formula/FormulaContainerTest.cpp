@@ -1,0 +1,480 @@
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "costdata/CostDriverDouble.h"
+#include "external/XoloClient.h"
+#include "external/XoloExceptions.h"
+#include "formula/FormulaContainer.h"
+#include "processplan/PartFeature.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+using VelkCOM::NorixError;
+using VelkCOM::NorixNameNotFound;
+using VelkCOM::XoloClient;
+using VelkData::CostDriver;
+using VelkData::CostDriverDouble;
+using VelkData::FormulaContainer;
+using VelkData::NoFormulaResultException;
+
+// A session that knows a few values and stages and records what it was
+// asked. A name in `failAfter` is answered that many times, then forgotten.
+class FakeSession : public XoloClient {
+ public:
+  double GetDataByName(const std::string& name, int stage) override {
+    asked.push_back(name + "@" + std::to_string(stage));
+    std::map<std::string, int>::iterator limit = failAfter.find(name);
+    if (limit != failAfter.end() && limit->second-- <= 0) {
+      throw NorixNameNotFound(name);
+    }
+    std::map<std::string, double>::const_iterator it = values.find(name);
+    if (it == values.end()) throw NorixNameNotFound(name);
+    return it->second;
+  }
+  std::string GetStringDataByName(const std::string& formula,
+                                  int stage) override {
+    return "text of " + formula + "@" + std::to_string(stage);
+  }
+  void StageTags(
+      std::vector<std::pair<int, std::string>>& tags) const override {
+    tags.emplace_back(10, "OP10");
+    tags.emplace_back(20, "OP20");
+    tags.emplace_back(30, "OP10");
+  }
+
+  std::map<std::string, double> values;
+  std::map<std::string, int> failAfter;
+  std::vector<std::string> asked;
+};
+
+// A feature with measures and a name, as a recognised curve has them.
+class Curve : public TamberData::PartFeature {
+ public:
+  std::string label() const override { return "Hole 4"; }
+  double length() const override { return 12.5; }
+};
+
+// Every test leaves the process-wide session as it found it, whatever it
+// installs, so the order of the tests never matters.
+class FormulaContainerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = XoloClient::getInstance();
+    XoloClient::setInstance(nullptr);
+  }
+  void TearDown() override { XoloClient::setInstance(saved_); }
+
+  static boost::shared_ptr<CostDriverDouble> driver(const std::string& id,
+                                                    float value) {
+    boost::shared_ptr<CostDriverDouble> d =
+        boost::make_shared<CostDriverDouble>(id);
+    d->setValue(value);
+    return d;
+  }
+
+  // The message of the NoFormulaResultException that evaluating throws.
+  static std::string failure(FormulaContainer& c) {
+    try {
+      double value = c.evalFormulaDouble();
+      return "no exception, value " + FormulaContainer::toString(value);
+    } catch (const NoFormulaResultException& e) {
+      return e.message();
+    }
+  }
+
+ private:
+  XoloClient* saved_ = nullptr;
+};
+
+TEST_F(FormulaContainerTest, EmptyContainerGivesNeutralAnswers) {
+  FormulaContainer c;
+  EXPECT_EQ(0.0, c.evalFormulaDouble());
+  EXPECT_EQ("", c.evalFormulaString());
+  EXPECT_EQ("No formula defined", c.recentFormula());
+  EXPECT_EQ(-1, c.qorStage());
+  EXPECT_EQ("", c.formulaAt(0));
+  EXPECT_FALSE(c.getFormulaAt(0));
+  EXPECT_FALSE(c.dependencyAt(-1));
+}
+
+TEST_F(FormulaContainerTest, AddFormulaIgnoresEmptyTextAndRejectsBadSyntax) {
+  FormulaContainer c;
+  c.addFormula("");
+  EXPECT_EQ(0, c.formulaCount());
+  EXPECT_THROW(c.addFormula("2*"), SyntaxError);
+  EXPECT_EQ(0, c.formulaCount());
+  EXPECT_EQ(0, c.compiledFormulaCount());
+  c.addFormula("1+1");
+  c.addFormula("x");
+  EXPECT_EQ("1+1; x", c.printFormulaStrings());
+}
+
+TEST_F(FormulaContainerTest, StringContainerAnswersFirstTextOnly) {
+  FormulaContainer c;
+  c.addFormulaString("steel");
+  c.addFormulaString("cast iron");
+  EXPECT_EQ("steel", c.evalFormulaString());
+  EXPECT_EQ("steel", c.recentFormula());
+}
+
+TEST_F(FormulaContainerTest, FailingFormulaFallsThroughToNextOne) {
+  FormulaContainer c;
+  c.addFormula("x+1");
+  c.addFormula("5");
+  EXPECT_EQ(5.0, c.evalFormulaDouble());
+  EXPECT_EQ("5", c.recentFormula());
+}
+
+TEST_F(FormulaContainerTest, SingleFormulaFailureExplainsItself) {
+  struct Case {
+    std::string text;
+    bool withDependency;
+    std::string message;
+  };
+  const std::string prefix =
+      "NoFormulaResultException when setting parameters for formula ";
+  const Case cases[] = {
+      {"x+1", false, prefix + "x+1: Variable x in formula x+1 is undefined.\n"},
+      {"x+a", true,
+       prefix + "x+a: Variable x in formula x+a is undefined.\n"
+                "FormulaContainer are: \na\n"},
+      {"10/(a-a)", true,
+       prefix + "10/(a-a): MathError in formula 10/((a = 3)-(a = 3))"},
+      {"foo(1)", false, prefix + "foo(1): Could not find function foo"},
+      {"2(3)", false, prefix + "2(3): StackUnderflow"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text);
+    FormulaContainer c;
+    if (k.withDependency) c.addDependency(driver("a", 3));
+    c.addFormula(k.text);
+    EXPECT_EQ(k.message, failure(c));
+    EXPECT_EQ(k.text, c.recentFormula());
+  }
+}
+
+TEST_F(FormulaContainerTest, AllAlternativesFailingAreCounted) {
+  FormulaContainer c;
+  c.addFormula("x");
+  c.addFormula("1/0");
+  EXPECT_EQ("Could not evaluate any of the 2 formula", failure(c));
+  EXPECT_EQ("No formula defined", c.recentFormula());
+}
+
+TEST_F(FormulaContainerTest, DriverValuesBindByIdInListOrder) {
+  FormulaContainer c;
+  c.addDependency(driver("a", 2));
+  c.addDependency(driver("b", 0.5f));
+  c.addFormula("a*10+b");
+  EXPECT_EQ(20.5, c.evalFormulaDouble());
+  // A later driver with the same id takes the place of the earlier one.
+  c.addDependency(driver("a", 4));
+  EXPECT_EQ(2, c.dependencyCount());
+  EXPECT_EQ("a", c.dependencyAt(1)->id());
+  EXPECT_EQ(40.5, c.evalFormulaDouble());
+}
+
+TEST_F(FormulaContainerTest, MathErrorShowsUndefinedForUnreadableDriver) {
+  // "b" reads a session value that is gone by the time the message is
+  // written, so its value cannot be shown.
+  FakeSession session;
+  session.values["Norix_b"] = 2;
+  session.failAfter["Norix_b"] = 1;
+  boost::shared_ptr<CostDriverDouble> b =
+      boost::make_shared<CostDriverDouble>("b");
+  b->formulas()->setQorSession(&session);
+  b->formulas()->addFormula("Norix_b");
+
+  FormulaContainer c;
+  c.addDependency(driver("a", 3));
+  c.addDependency(b);
+  c.addFormula("b/(a-a)");
+  velktest::DebugCapture debug;
+  EXPECT_EQ(
+      "NoFormulaResultException when setting parameters for formula "
+      "b/(a-a): MathError in formula (b = UNDEFINED )/((a = 3)-(a = 3))",
+      failure(c));
+  EXPECT_EQ(
+      "NorixNameNotFound for name Norix_b in formula Norix_b: "
+      "Name not found: Norix_b",
+      debug.joined());
+}
+
+TEST_F(FormulaContainerTest, NorixNamesBindThroughInstalledSession) {
+  FakeSession session;
+  session.values["Norix_GGdepth"] = 4;
+  session.values["Norix_PAx"] = 0.5;
+  XoloClient::setInstance(&session);
+
+  FormulaContainer c;
+  c.setQorStage(7);
+  c.addFormula("Norix_GGdepth*Norix_GGdepth+Norix_PAx");
+  EXPECT_EQ(16.5, c.evalFormulaDouble());
+  EXPECT_EQ(&session, c.QorSession());
+  const std::vector<std::string> expected = {"Norix_GGdepth@7",
+                                             "Norix_GGdepth@7", "Norix_PAx@7"};
+  EXPECT_EQ(expected, session.asked);
+}
+
+TEST_F(FormulaContainerTest, NorixNameWithoutSessionFails) {
+  FormulaContainer c;
+  c.addFormula("Norix_x*2");
+  EXPECT_EQ(
+      "NorixError when setting parameters for formula Norix_x*2: "
+      "QorSession is not set when trying to set formulaNorix_x*2",
+      failure(c));
+  EXPECT_EQ(nullptr, c.QorSession());
+
+  FormulaContainer plain;
+  plain.addFormula("3*2");
+  EXPECT_EQ(6.0, plain.evalFormulaDouble());
+}
+
+TEST_F(FormulaContainerTest, UnknownNorixNameIsLoggedAndReported) {
+  FakeSession session;
+  FormulaContainer c;
+  c.setQorSession(&session);
+  c.addFormula("Norix_zz+1");
+  velktest::DebugCapture debug;
+  EXPECT_EQ(
+      "NorixNameNotFound when setting parameters for formula Norix_zz+1: "
+      "Name not found: Norix_zz",
+      failure(c));
+  const std::vector<std::string> expected = {
+      "NorixNameNotFound for name Norix_zz in formula Norix_zz+1: "
+      "Name not found: Norix_zz"};
+  EXPECT_EQ(expected, debug.lines());
+}
+
+TEST_F(FormulaContainerTest, EvalFormulaStringAsksOnlyAGivenSession) {
+  FakeSession session;
+  XoloClient::setInstance(&session);
+  FormulaContainer c;
+  c.addFormulaString("Norix_mat");
+  EXPECT_THROW_MSG(c.evalFormulaString(), NorixError,
+                   "QorSession is not set when trying to set formula "
+                   "Norix_mat");
+  c.setQorSession(&session);
+  c.setQorStage(3);
+  EXPECT_EQ("text of Norix_mat@3", c.evalFormulaString());
+}
+
+TEST_F(FormulaContainerTest, StageTagTakesLastMatchingStage) {
+  FakeSession session;
+  FormulaContainer c;
+  c.setQorStage(5);
+  c.setQorStage("OP20");
+  EXPECT_EQ(-1, c.qorStage());  // no session yet
+  c.setQorSession(&session);
+  c.setQorStage("OP20");
+  EXPECT_EQ(20, c.qorStage());
+  c.setQorStage("OP10");
+  EXPECT_EQ(30, c.qorStage());
+  c.setQorStage("OP99");
+  EXPECT_EQ(-1, c.qorStage());
+}
+
+TEST_F(FormulaContainerTest, PartFeatureParametersBindBySubstring) {
+  boost::shared_ptr<Curve> curve = boost::make_shared<Curve>();
+  curve->addParameterMapping("LENGTH", "L");
+  curve->addParameterMapping("WIDTH", "W");
+  FormulaContainer c;
+  c.addPartFeatureDependency(curve);
+  c.addFormula("L*2+W");
+  EXPECT_EQ(25.0, c.evalFormulaDouble());
+
+  // "L" occurs inside "LL", so L is bound although the formula never reads
+  // it; LL itself stays undefined.
+  FormulaContainer inside;
+  inside.addPartFeatureDependency(curve);
+  inside.addFormula("LL");
+  inside.addFormula("L");
+  EXPECT_EQ(12.5, inside.evalFormulaDouble());
+  EXPECT_EQ("L", inside.recentFormula());
+}
+
+TEST_F(FormulaContainerTest, UnknownSystemParameterIsLoggedAndSkipped) {
+  boost::shared_ptr<Curve> curve = boost::make_shared<Curve>();
+  curve->addParameterMapping("BOGUS", "Q");
+  curve->addParameterMapping("LENGTH", "L");
+  curve->addParameterMapping("MISSING", "Z");  // not in the text: no lookup
+  FormulaContainer c;
+  c.addPartFeatureDependency(curve);
+  c.addFormula("L+1");
+  c.addFormula("Q+L");
+  velktest::DebugCapture debug;
+  EXPECT_EQ(13.5, c.evalFormulaDouble());
+  EXPECT_TRUE(debug.lines().empty());
+
+  c.setFormulaAt(0, "Q+L");
+  EXPECT_EQ("Could not evaluate any of the 2 formula", failure(c));
+  const std::vector<std::string> expected = {
+      "TamberData::ValueNotFoundException: BOGUS\n",
+      "Parameter BOGUS not defined for Feature Hole 4 and Formula: Q+L\n",
+      "TamberData::ValueNotFoundException: BOGUS\n",
+      "Parameter BOGUS not defined for Feature Hole 4 and Formula: Q+L\n"};
+  EXPECT_EQ(expected, debug.lines());
+}
+
+TEST_F(FormulaContainerTest, DetailedRecentFormulaWritesValuesIn) {
+  FakeSession session;
+  session.values["Norix_a"] = 1;
+  session.values["Norix_ab"] = 2;
+  FormulaContainer c;
+  c.setQorSession(&session);
+  c.addDependency(driver("d", 3));
+  c.addDependency(driver("e", 0.5f));
+  c.addFormula("x");
+  c.addFormula("d*e+Norix_a*Norix_ab+Norix_a");
+  velktest::StdoutCapture out;
+  EXPECT_EQ(
+      "(d = 3)*(e = 0.5)+(Norix_a = 1)*(Norix_ab = 2)+(Norix_a = 1) = 4.5",
+      c.detailedRecentFormula());
+  EXPECT_EQ(
+      "FormulaContainer Information\n"
+      "d: String Value 3 Double Value 3\n"
+      "e: String Value 0.5 Double Value 0.5\n",
+      out.text());
+}
+
+TEST_F(FormulaContainerTest, DetailedRecentFormulaExplainsFailure) {
+  FormulaContainer c;
+  c.addDependency(driver("a", 3));
+  c.addFormula("x+1");
+  velktest::StdoutCapture out;
+  EXPECT_EQ(
+      "NoFormulaResultException (NoFormulaResultException when setting "
+      "parameters for formula x+1: Variable x in formula x+1 is undefined.\n"
+      "FormulaContainer are: \na\n) Could not evaluate formula x+1\n"
+      "FormulaContainer are: \na\n",
+      c.detailedRecentFormula());
+}
+
+TEST_F(FormulaContainerTest, CloneCompilesItsOwnFormulas) {
+  FakeSession session;
+  boost::shared_ptr<Curve> curve = boost::make_shared<Curve>();
+  boost::shared_ptr<FormulaContainer> c =
+      boost::make_shared<FormulaContainer>();
+  c->addFormula("x+1");
+  c->addDependency(driver("a", 1));
+  c->addHasImpactOn(driver("h", 1));
+  c->setQorSession(&session);
+  c->setQorStage(4);
+  c->addPartFeatureDependency(curve);
+
+  boost::shared_ptr<FormulaContainer> clone = c->clone();
+  ASSERT_EQ(1, clone->compiledFormulaCount());
+  EXPECT_NE(c->getFormulaAt(0), clone->getFormulaAt(0));
+  EXPECT_EQ("x+1", clone->formulaAt(0));
+  EXPECT_EQ(c->dependencyAt(0), clone->dependencyAt(0));
+  EXPECT_EQ(1u, clone->getHasImpactOnList().size());
+  EXPECT_EQ(&session, clone->QorSession());
+  EXPECT_EQ(4, clone->qorStage());
+  EXPECT_EQ(curve, clone->partFeature());
+
+  // A variable set by hand reaches only the formula it was set on.
+  c->setVariableForFormulaAt(0, "x", 1);
+  EXPECT_EQ(2.0, c->evalFormulaDouble());
+  EXPECT_THROW(clone->evalFormulaDouble(), NoFormulaResultException);
+  clone->setFormulaAt(0, "7");
+  EXPECT_EQ("x+1", c->formulaAt(0));
+
+  // A plain copy shares the compiled formula.
+  FormulaContainer copy(*c);
+  EXPECT_EQ(c->getFormulaAt(0), copy.getFormulaAt(0));
+}
+
+TEST_F(FormulaContainerTest, CloneOfTextContainerCompilesNothing) {
+  boost::shared_ptr<FormulaContainer> c =
+      boost::make_shared<FormulaContainer>();
+  c->addFormulaString("cast iron");
+  boost::shared_ptr<FormulaContainer> clone = c->clone();
+  EXPECT_EQ(0, clone->compiledFormulaCount());
+  EXPECT_EQ("cast iron", clone->evalFormulaString());
+}
+
+TEST_F(FormulaContainerTest, ReplaceInFormulaScansOnBehindInsertedText) {
+  FormulaContainer c;
+  c.addFormula("a+ba");
+  c.replaceInFormulaAt(0, "a", "aa");
+  EXPECT_EQ("aa+baa", c.formulaAt(0));
+
+  c.addDependency(driver("CD_OP_02", 2));
+  c.addDependency(driver("CD_PR_PI", 5));
+  c.addFormula("CD_OP_02*10");
+  c.replaceInFormulaAt(1, "CD_OP_02", "(CD_OP_02+3*CD_PR_PI)");
+  EXPECT_EQ("(CD_OP_02+3*CD_PR_PI)*10", c.formulaAt(1));
+  c.setFormulaAt(0, "x");  // recompiled text, not only the string
+  EXPECT_EQ(170.0, c.evalFormulaDouble());
+
+  c.replaceInFormulaAt(5, "a", "b");
+  c.replaceInFormulaAt(1, "", "b");
+  EXPECT_EQ("x; (CD_OP_02+3*CD_PR_PI)*10", c.printFormulaStrings());
+}
+
+TEST_F(FormulaContainerTest, SetFormulaAtBeyondListAppendsAWorkingFormula) {
+  FormulaContainer c;
+  c.addFormula("x");
+  c.setFormulaAt(3, "4");
+  c.setFormulaAt(-1, "5");
+  c.setFormulaAt(0, "");
+  ASSERT_EQ(2, c.formulaCount());
+  EXPECT_EQ("x", c.formulaAt(0));
+  EXPECT_EQ(4.0, c.evalFormulaDouble());
+}
+
+TEST_F(FormulaContainerTest, DependencyListsMatchById) {
+  FormulaContainer c;
+  c.replaceDependencyIFAvailable(driver("a", 1));
+  EXPECT_EQ(0, c.dependencyCount());
+  c.addDependency(driver("a", 1));
+  c.addDependency(driver("b", 2));
+  boost::shared_ptr<CostDriverDouble> newA = driver("a", 9);
+  c.replaceDependencyIFAvailable(newA);
+  ASSERT_EQ(2, c.dependencyCount());
+  EXPECT_EQ(newA, c.dependencyAt(1));
+  c.removeDependency(driver("b", 0));
+  ASSERT_EQ(1, c.dependencyCount());
+  EXPECT_EQ("a", c.dependencyAt(0)->id());
+  EXPECT_FALSE(c.dependencyAt(1));
+
+  c.addHasImpactOn(driver("h", 1));
+  c.addHasImpactOn(driver("h", 2));
+  c.addHasImpactOn(driver("k", 2));
+  std::vector<boost::shared_ptr<CostDriver>> list = c.getHasImpactOnList();
+  ASSERT_EQ(2u, list.size());
+  EXPECT_EQ("k", list[1]->id());
+  c.removeHasImpactOn(driver("h", 0));
+  EXPECT_EQ(1u, c.getHasImpactOnList().size());
+  EXPECT_EQ(2u, list.size());
+}
+
+TEST_F(FormulaContainerTest, StaticHelpers) {
+  const std::pair<double, const char*> numbers[] = {
+      {0.1, "0.1"},   {2.5, "2.5"},   {1.0 / 3, "0.333333"},
+      {2, "2"},       {1e7, "1e+07"}, {123456789, "1.23457e+08"},
+      {-0.5, "-0.5"}, {0.1f, "0.1"}};
+  for (const auto& n : numbers) {
+    SCOPED_TRACE(n.second);
+    EXPECT_EQ(n.second, FormulaContainer::toString(n.first));
+  }
+  bool ok = false;
+  EXPECT_EQ(2.5, FormulaContainer::toDouble(" 2.5mm", &ok));
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(0.0, FormulaContainer::toDouble("mm", &ok));
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(-3.0, FormulaContainer::toDouble("-3"));
+  EXPECT_TRUE(FormulaContainer::isLetterOrNumber("a+"));
+  EXPECT_TRUE(FormulaContainer::isLetterOrNumber("7"));
+  EXPECT_FALSE(FormulaContainer::isLetterOrNumber("_x"));
+  EXPECT_FALSE(FormulaContainer::isLetterOrNumber(""));
+  EXPECT_EQ("Norix_", FormulaContainer::norixKeyPrefix());
+}
+
+}  // namespace
