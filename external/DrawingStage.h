@@ -23,8 +23,9 @@ class DrawingStage : public Stage {
   explicit DrawingStage(const std::string& label);
   ~DrawingStage() override;
 
-  // A new DrawingStage with the same field values; the drawing type driver
-  // is still shared with the source, not copied.
+  // A new DrawingStage with the same field values and its own clones of the
+  // cost properties; its drawing type driver is the clone of the source's
+  // (the same object as the cloned cost property when the driver is one).
   boost::shared_ptr<Stage> clone() const override;
 
   // The drawing type driver, or an empty pointer when none is set.

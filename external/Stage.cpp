@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "costdata/CostProperty.h"
+
 namespace VelkUtils {
 
 namespace {
@@ -37,13 +39,28 @@ Stage::Stage(const std::string& label)
       toolWidth_(0.0),
       toolHeight_(0.0) {}
 
-Stage::Stage(const Stage& other) = default;
+// A copy owns clones of the source's cost properties, so that values set on
+// one stage (a transfer press's new stage, say) never leak into the other.
+Stage::Stage(const Stage& other)
+    : label_(other.label_),
+      description_(other.description_),
+      typeString_(other.typeString_),
+      stageType_(other.stageType_),
+      stageId_(other.stageId_),
+      toolLength_(other.toolLength_),
+      toolWidth_(other.toolWidth_),
+      toolHeight_(other.toolHeight_),
+      tippingVector_(other.tippingVector_),
+      allowedOperationTypes_(other.allowedOperationTypes_) {
+  costProperties_.reserve(other.costProperties_.size());
+  for (const auto& property : other.costProperties_) {
+    costProperties_.push_back(property->clone());
+  }
+}
 
 Stage::~Stage() = default;
 
 boost::shared_ptr<Stage> Stage::clone() const {
-  // The cost properties are shared with the source for now; they are cloned
-  // once the property classes can clone themselves.
   return boost::shared_ptr<Stage>(new Stage(*this));
 }
 

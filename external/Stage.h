@@ -45,7 +45,7 @@ class Stage {
 
   // A new stage of the same dynamic type with the same field values; later
   // changes to the fields of either side do not reach the other. The cost
-  // property objects are still shared with the source, not copied.
+  // properties are cloned too.
   virtual boost::shared_ptr<Stage> clone() const;
 
   // Keeps the class polymorphic for archives that store it through a

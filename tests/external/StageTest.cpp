@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <boost/make_shared.hpp>
 #include <boost/pointer_cast.hpp>
 #include <boost/shared_ptr.hpp>
 #include <string>
 #include <vector>
 
+#include "costdata/CostDriverDouble.h"
+#include "costdata/CostDriverEnum.h"
 #include "external/DrawingStage.h"
 #include "external/Stage.h"
 
@@ -106,3 +109,49 @@ TEST(DrawingStageTest, CloneIsDrawingStage) {
 }
 
 }  // namespace
+
+namespace VelkUtils {
+namespace {
+
+TEST(StageTest, CloneOwnsClonesOfTheCostProperties) {
+  Stage source("S1");
+  auto width = boost::make_shared<VelkData::CostDriverDouble>("CD_ST_07");
+  width->setValue(1200);
+  source.AddCostProperty(width);
+  boost::shared_ptr<Stage> copy = source.clone();
+  ASSERT_EQ(1, copy->CostPropertyCount());
+  auto copied = boost::dynamic_pointer_cast<VelkData::CostDriverDouble>(
+      copy->CostPropertyAt(0));
+  ASSERT_TRUE(copied);
+  EXPECT_NE(width, copied);
+  EXPECT_EQ("CD_ST_07", copied->id());
+  copied->setValue(900);
+  EXPECT_EQ(1200.0f, width->doubleValue());
+  EXPECT_EQ(900.0f, copied->doubleValue());
+}
+
+TEST(StageTest, DrawingStageCloneKeepsItsDriverAmongItsProperties) {
+  DrawingStage source("D1");
+  auto type = boost::make_shared<VelkData::CostDriverEnum>("CD_ST_DT");
+  type->setValues({1, 2}, {"single action", "double action"});
+  type->setValue(2.0f);
+  source.AddCostProperty(type);
+  source.setDrawingTypeDriver(type);
+  EXPECT_EQ("double action", source.DrawingTypeString());
+  EXPECT_EQ(2.0, source.DrawingTypeValue());
+
+  auto copy = boost::dynamic_pointer_cast<DrawingStage>(source.clone());
+  ASSERT_TRUE(copy);
+  EXPECT_NE(type, copy->drawingTypeDriver());
+  EXPECT_EQ(copy->CostPropertyAt(0), copy->drawingTypeDriver());
+  copy->drawingTypeDriver()->setValue(1.0f);
+  EXPECT_EQ("single action", copy->DrawingTypeString());
+  EXPECT_EQ("double action", source.DrawingTypeString());
+
+  DrawingStage bare("D2");
+  EXPECT_EQ("", bare.DrawingTypeString());
+  EXPECT_EQ(0.0, bare.DrawingTypeValue());
+}
+
+}  // namespace
+}  // namespace VelkUtils
