@@ -55,6 +55,43 @@ double Action::applyBinary(Opcode opcode, double a, double b) {
   return 0;
 }
 
+Action* Action::createOperator(Opcode opcode) {
+  switch (opcode) {
+    case kNeg:
+      return new NegAction;
+    case kNot:
+      return new NotAction;
+    case kAdd:
+      return new AddAction;
+    case kSub:
+      return new SubAction;
+    case kMul:
+      return new MulAction;
+    case kDiv:
+      return new DivAction;
+    case kPower:
+      return new PowerAction;
+    case kLess:
+      return new LessAction;
+    case kGreater:
+      return new GreaterAction;
+    case kLessEqual:
+      return new LessEqualAction;
+    case kGreaterEqual:
+      return new GreaterEqualAction;
+    case kEqual:
+      return new EqualAction;
+    case kNotEqual:
+      return new NotEqualAction;
+    case kAnd:
+      return new AndAction;
+    case kOr:
+      return new OrAction;
+    default:
+      return nullptr;
+  }
+}
+
 void Action::executeOperator(std::deque<double>& stack) const {
   if (opcode_ == kNeg || opcode_ == kNot) {
     requireOperands(stack, 1);

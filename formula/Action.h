@@ -47,6 +47,9 @@ class Action {
   // The arithmetic of the operator actions, shared with the program's fast
   // path. Truth values are 1 and 0; any non-zero operand counts as true.
   static double applyUnary(Opcode opcode, double x);
+  // A new operator action (`NegAction` ... `OrAction`) for `opcode`, owned
+  // by the caller; null for the number, variable and function opcodes.
+  static Action* createOperator(Opcode opcode);
   static double applyBinary(Opcode opcode, double a, double b);
 
  protected:

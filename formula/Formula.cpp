@@ -22,10 +22,6 @@ void Formula::setExpression(const std::string& expression) {
   parser_->compile(expression);
 }
 
-void Formula::setVariable(const std::string& name, double value) {
-  parser_->program().setVariable(name, value);
-}
-
 void Formula::removeVariable(const std::string& name) {
   parser_->program().removeVariable(name);
 }

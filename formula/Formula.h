@@ -35,7 +35,9 @@ class Formula {
   // Recompiles; variables and functions stay.
   void setExpression(const std::string& expression);
 
-  void setVariable(const std::string& name, double value);
+  void setVariable(const std::string& name, double value) {
+    parser_->program().setVariable(name, value);
+  }
   void removeVariable(const std::string& name);
   // Empties the variable table, "pi" included.
   void removeAllVariables();

@@ -1,5 +1,7 @@
 #include "formula/FormulaParser.h"
 
+#include <cassert>
+#include <cstddef>
 #include <string>
 
 #include "formula/ParserException.h"
@@ -15,10 +17,20 @@ bool isLetter(char c) {
 
 }  // namespace
 
-FormulaParser::FormulaParser() : cursor_(0), tokenIndex_(0) {}
+namespace {
+const size_t kTokenBlockSize = 4096;
+const size_t kTokenAlignment = alignof(std::max_align_t);
+}  // namespace
+
+FormulaParser::FormulaParser()
+    : cursor_(0), tokenIndex_(0), tokenBlock_(0), tokenOffset_(0) {}
 
 FormulaParser::FormulaParser(const FormulaParser& other)
-    : cursor_(0), tokenIndex_(0), program_(other.program_) {
+    : cursor_(0),
+      tokenIndex_(0),
+      program_(other.program_),
+      tokenBlock_(0),
+      tokenOffset_(0) {
   expression_ = other.expression_;
   try {
     compileExpression();
@@ -31,6 +43,10 @@ FormulaParser::FormulaParser(const FormulaParser& other)
 FormulaParser::~FormulaParser() { clearTokens(); }
 
 std::string FormulaParser::wrap(const std::string& text) {
+  return isEnclosed(text) ? text : "(" + text + ")";
+}
+
+bool FormulaParser::isEnclosed(const std::string& text) {
   int open = 0;
   int close = 0;
   bool first = true;
@@ -56,12 +72,20 @@ std::string FormulaParser::wrap(const std::string& text) {
     }
     if (open == close) closedOnce = true;
   }
-  if (first || open == 0 || open != close) enclosed = false;
-  return enclosed ? text : "(" + text + ")";
+  return enclosed && !first && open > 0 && open == close;
 }
 
 void FormulaParser::compile(const std::string& text) {
-  expression_ = wrap(text);
+  // Built in place so that recompiling reuses the stored text's buffer.
+  if (isEnclosed(text)) {
+    expression_.assign(text);
+  } else {
+    expression_.clear();
+    expression_.reserve(text.size() + 2);
+    expression_ += '(';
+    expression_ += text;
+    expression_ += ')';
+  }
   compileExpression();
 }
 
@@ -91,9 +115,28 @@ void FormulaParser::compileExpression() {
 }
 
 void FormulaParser::clearTokens() {
-  for (Token* t : tokens_) delete t;
+  for (Token* t : tokens_) t->~Token();
   tokens_.clear();
   operators_.clear();
+  tokenBlock_ = 0;
+  tokenOffset_ = 0;
+}
+
+void* FormulaParser::allocateToken(size_t size) {
+  size = (size + kTokenAlignment - 1) / kTokenAlignment * kTokenAlignment;
+  assert(size <= kTokenBlockSize);
+  if (tokenBlock_ < tokenBlocks_.size() &&
+      tokenOffset_ + size > kTokenBlockSize) {
+    ++tokenBlock_;
+    tokenOffset_ = 0;
+  }
+  if (tokenBlock_ == tokenBlocks_.size()) {
+    tokenBlocks_.emplace_back(new char[kTokenBlockSize]);
+    tokenOffset_ = 0;
+  }
+  void* place = tokenBlocks_[tokenBlock_].get() + tokenOffset_;
+  tokenOffset_ += size;
+  return place;
 }
 
 void FormulaParser::tokenize() {
@@ -107,71 +150,70 @@ void FormulaParser::tokenize() {
       continue;
     }
     const char after = cursor_ + 1 < length ? s[cursor_ + 1] : '\0';
-    Token* token = nullptr;
     int width = 1;
     switch (c) {
       case '!':
         if (after == '=') {
-          token = new NotEqualToken;
+          addToken<NotEqualToken>();
           width = 2;
         } else {
-          token = new NotToken;
+          addToken<NotToken>();
         }
         break;
       case '<':
         if (after == '=') {
-          token = new LessEqualToken;
+          addToken<LessEqualToken>();
           width = 2;
         } else {
-          token = new LessToken;
+          addToken<LessToken>();
         }
         break;
       case '>':
         if (after == '=') {
-          token = new GreaterEqualToken;
+          addToken<GreaterEqualToken>();
           width = 2;
         } else {
-          token = new GreaterToken;
+          addToken<GreaterToken>();
         }
         break;
       case '&':
-        token = new AndToken;
+        addToken<AndToken>();
         break;
       case '|':
-        token = new OrToken;
+        addToken<OrToken>();
         break;
       case '=':
-        token = new EqualToken;
+        addToken<EqualToken>();
         break;
       case '(':
-        token = new OpenBracketToken;
+        addToken<OpenBracketToken>();
         break;
       case ')':
-        token = new CloseBracketToken;
+        addToken<CloseBracketToken>();
         break;
       case ',':
-        token = new CommaToken;
+        addToken<CommaToken>();
         break;
       case '*':
-        token = new MulToken;
+        addToken<MulToken>();
         break;
       case '+':
-        token = new AddToken;
+        addToken<AddToken>();
         break;
       case '-':
-        token = new SubToken;
+        addToken<SubToken>();
         break;
       case '/':
-        token = new DivToken;
+        addToken<DivToken>();
         break;
       case '^':
-        token = new PowerToken;
+        addToken<PowerToken>();
         break;
       default:
+        width = 0;
         break;
     }
-    if (token) {
-      tokens_.push_back(token);
+    if (width) {
       cursor_ += width;
       continue;
     }
@@ -185,7 +227,7 @@ void FormulaParser::tokenize() {
              (isLetter(s[cursor_]) || isDigit(s[cursor_]))) {
         ++cursor_;
       }
-      tokens_.push_back(new IdentifierToken(s.substr(start, cursor_ - start)));
+      addToken<IdentifierToken>(s.substr(start, cursor_ - start));
       continue;
     }
     ++cursor_;
@@ -214,5 +256,5 @@ void FormulaParser::readNumber() {
     if (at(cursor_) == '+' || at(cursor_) == '-') ++cursor_;
     while (isDigit(at(cursor_))) ++cursor_;
   }
-  tokens_.push_back(new NumberToken(s.substr(start, cursor_ - start)));
+  addToken<NumberToken>(s.substr(start, cursor_ - start));
 }

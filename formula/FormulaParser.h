@@ -2,12 +2,14 @@
 #define VELKDATA_FORMULA_FORMULAPARSER_H
 
 #include <deque>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formula/FormulaProgram.h"
-
-class Token;
+#include "formula/Token.h"
 
 // The compiler of one `Formula`: a tokenizer and a shunting-yard loop in
 // which each token's `process` moves itself to the program or onto the
@@ -34,6 +36,9 @@ class FormulaParser {
   // The text as stored: `text` itself when enclosed in one pair of round
   // brackets, else "(" + text + ")".
   static std::string wrap(const std::string& text);
+  // True when `text` needs no wrapping: its first non-white character is
+  // "(" and the bracket that closes it is its last non-white character.
+  static bool isEnclosed(const std::string& text);
 
   // Compiler state, used by the tokens' `process`.
   int tokenIndex() const { return tokenIndex_; }
@@ -48,7 +53,10 @@ class FormulaParser {
   void pushOperator(Token* token) { operators_.push_back(token); }
   void popOperator() { operators_.pop_back(); }
   std::deque<int>& argumentCounts() { return argumentCounts_; }
-  void appendAction(Action* action) { program_.appendAction(action); }
+  // Appends the step of the operator token `op` to the program.
+  void appendOperator(const Token* op) {
+    program_.appendOperator(static_cast<const OperatorToken*>(op)->opcode());
+  }
 
  private:
   Token* tokenAt(int i) const {
@@ -61,13 +69,25 @@ class FormulaParser {
   void readNumber();
   void clearTokens();
 
+  // Tokens live only for one compilation; they are carved out of blocks
+  // the parser keeps, instead of one heap allocation each.
+  void* allocateToken(size_t size);
+  template <class T, class... Args>
+  void addToken(Args&&... args) {
+    tokens_.push_back(new (allocateToken(sizeof(T)))
+                          T(std::forward<Args>(args)...));
+  }
+
   std::string expression_;
   int cursor_;
   int tokenIndex_;
   FormulaProgram program_;
   std::deque<Token*> operators_;  // borrowed from tokens_
-  std::vector<Token*> tokens_;    // owned
+  std::vector<Token*> tokens_;    // owned, placed in tokenBlocks_
   std::deque<int> argumentCounts_;
+  std::vector<std::unique_ptr<char[]>> tokenBlocks_;
+  size_t tokenBlock_;   // block being filled
+  size_t tokenOffset_;  // first free byte in it
 };
 
 #endif  // VELKDATA_FORMULA_FORMULAPARSER_H

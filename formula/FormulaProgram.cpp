@@ -39,7 +39,9 @@ FormulaProgram::FormulaProgram()
     : simulatedDepth_(0),
       maxDepth_(0),
       simulationStopped_(false),
+      runIsStale_(false),
       lastVariable_(-1),
+      firstOfRound_(0),
       variableGeneration_(1),
       functionGeneration_(1),
       resolvedVariableGeneration_(0),
@@ -83,7 +85,9 @@ FormulaProgram::FormulaProgram(const FormulaProgram& other)
       simulatedDepth_(0),
       maxDepth_(0),
       simulationStopped_(false),
+      runIsStale_(false),
       lastVariable_(-1),
+      firstOfRound_(0),
       variableGeneration_(1),
       functionGeneration_(1),
       resolvedVariableGeneration_(0),
@@ -91,42 +95,24 @@ FormulaProgram::FormulaProgram(const FormulaProgram& other)
 
 FormulaProgram::~FormulaProgram() { clearActions(); }
 
-void FormulaProgram::appendAction(Action* action) {
-  assert(action);
-  actions_.push_back(action);
+void FormulaProgram::appendInstruction(Action::Opcode opcode, int name,
+                                       double value) {
   Instruction in;
-  in.opcode = action->opcode();
+  in.opcode = opcode;
   in.slot = -1;
-  in.value = 0;
+  in.name = name;
+  in.value = value;
   in.function = nullptr;
-  in.name = nullptr;
-  switch (in.opcode) {
-    case Action::kNumber:
-      in.value = static_cast<NumberAction*>(action)->value();
-      break;
-    case Action::kVariable:
-      in.name = &static_cast<VariableAction*>(action)->name();
-      break;
-    case Action::kFunction0:
-      in.name = &static_cast<NoArgumentFunctionAction*>(action)->name();
-      break;
-    case Action::kFunction1:
-      in.name = &static_cast<OneArgumentFunctionAction*>(action)->name();
-      break;
-    case Action::kFunction2:
-      in.name = &static_cast<TwoArgumentsFunctionAction*>(action)->name();
-      break;
-    default:
-      break;
-  }
   code_.push_back(in);
+  runIsStale_ = true;
   // New names need resolving before the next run.
-  resolvedVariableGeneration_ = 0;
-  resolvedFunctionGeneration_ = 0;
-
+  if (name >= 0) {
+    resolvedVariableGeneration_ = 0;
+    resolvedFunctionGeneration_ = 0;
+  }
   if (!simulationStopped_) {
     int pops, pushes;
-    stackEffect(in.opcode, &pops, &pushes);
+    stackEffect(opcode, &pops, &pushes);
     if (simulatedDepth_ < pops) {
       simulationStopped_ = true;
     } else {
@@ -136,10 +122,85 @@ void FormulaProgram::appendAction(Action* action) {
   }
 }
 
+void FormulaProgram::appendNumber(double value) {
+  appendInstruction(Action::kNumber, -1, value);
+}
+
+void FormulaProgram::appendName(Action::Opcode opcode,
+                                const std::string& name) {
+  assert(opcode >= Action::kVariable && opcode <= Action::kFunction2);
+  names_.push_back(name);
+  appendInstruction(opcode, static_cast<int>(names_.size()) - 1, 0);
+}
+
+void FormulaProgram::appendOperator(Action::Opcode opcode) {
+  assert(opcode >= Action::kNeg);
+  appendInstruction(opcode, -1, 0);
+}
+
+void FormulaProgram::appendAction(Action* action) {
+  assert(action);
+  const Action::Opcode op = action->opcode();
+  switch (op) {
+    case Action::kNumber:
+      appendNumber(static_cast<NumberAction*>(action)->value());
+      break;
+    case Action::kVariable:
+      appendName(op, static_cast<VariableAction*>(action)->name());
+      break;
+    case Action::kFunction0:
+      appendName(op, static_cast<NoArgumentFunctionAction*>(action)->name());
+      break;
+    case Action::kFunction1:
+      appendName(op, static_cast<OneArgumentFunctionAction*>(action)->name());
+      break;
+    case Action::kFunction2:
+      appendName(op, static_cast<TwoArgumentsFunctionAction*>(action)->name());
+      break;
+    default:
+      appendOperator(op);
+      break;
+  }
+  // Keep the caller's object as the action of this step.
+  const size_t step = code_.size() - 1;
+  while (actions_.size() < step)
+    actions_.push_back(makeAction(code_[actions_.size()]));
+  actions_.push_back(action);
+}
+
+Action* FormulaProgram::makeAction(const Instruction& in) const {
+  FormulaProgram* self = const_cast<FormulaProgram*>(this);
+  switch (in.opcode) {
+    case Action::kNumber:
+      return new NumberAction(in.value);
+    case Action::kVariable:
+      return new VariableAction(names_[in.name], self);
+    case Action::kFunction0:
+      return new NoArgumentFunctionAction(names_[in.name], self);
+    case Action::kFunction1:
+      return new OneArgumentFunctionAction(names_[in.name], self);
+    case Action::kFunction2:
+      return new TwoArgumentsFunctionAction(names_[in.name], self);
+    default:
+      return Action::createOperator(in.opcode);
+  }
+}
+
+Action* FormulaProgram::actionAt(int i) const {
+  assert(i >= 0 && i < actionCount());
+  while (static_cast<int>(actions_.size()) <= i) {
+    actions_.push_back(makeAction(code_[actions_.size()]));
+  }
+  return actions_[i];
+}
+
 void FormulaProgram::clearActions() {
   for (Action* a : actions_) delete a;
   actions_.clear();
   code_.clear();
+  names_.clear();
+  run_.clear();
+  runIsStale_ = false;
   simulatedDepth_ = 0;
   maxDepth_ = 0;
   simulationStopped_ = false;
@@ -148,20 +209,23 @@ void FormulaProgram::clearActions() {
 int FormulaProgram::findVariable(const std::string& name) const {
   // Re-binding sets the same names in the same order before every run, so
   // the entry after the last one found is the likely hit.
+  // After the last name of a round, the next round starts where the
+  // previous one did.
   const int count = static_cast<int>(variables_.size());
-  int guess = lastVariable_ + 1;
-  if (guess >= count) guess = 0;
-  if (guess < count && variables_[guess].name == name) {
+  const bool wrapped = lastVariable_ + 1 >= count;
+  const int guess = wrapped ? firstOfRound_ : lastVariable_ + 1;
+  if (guess >= 0 && guess < count && variables_[guess].name == name) {
     lastVariable_ = guess;
     return guess;
   }
   auto it = variableIndex_.find(name);
   if (it == variableIndex_.end()) return -1;
+  if (wrapped) firstOfRound_ = it->second;
   lastVariable_ = it->second;
   return it->second;
 }
 
-void FormulaProgram::setVariable(const std::string& name, double value) {
+void FormulaProgram::setVariableSlowly(const std::string& name, double value) {
   int i = findVariable(name);
   if (i >= 0) {
     variables_[i].value = value;
@@ -181,6 +245,7 @@ void FormulaProgram::removeVariable(const std::string& name) {
     variableIndex_.emplace(variables_[i].name, static_cast<int>(i));
   }
   lastVariable_ = -1;
+  firstOfRound_ = 0;
   ++variableGeneration_;
 }
 
@@ -188,6 +253,7 @@ void FormulaProgram::removeAllVariables() {
   variables_.clear();
   variableIndex_.clear();
   lastVariable_ = -1;
+  firstOfRound_ = 0;
   ++variableGeneration_;
 }
 
@@ -253,31 +319,62 @@ FormulaProgram::Function2 FormulaProgram::function2(
   return it == functions_->two.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// Folded run steps: a binary operator whose right operand is a variable or
+// a literal, numbered after the plain opcodes.
+const int kBinaryCount = Action::kOr - Action::kAdd + 1;
+const int kFoldedVariable = Action::kOr + 1 - Action::kAdd;
+const int kFoldedLiteral = kFoldedVariable + kBinaryCount;
+
+bool isBinaryOperator(int opcode) {
+  return opcode >= Action::kAdd && opcode <= Action::kOr;
+}
+
+}  // namespace
+
+void FormulaProgram::buildRunCode() const {
+  run_.clear();
+  const size_t n = code_.size();
+  for (size_t i = 0; i < n; ++i) {
+    const Instruction& in = code_[i];
+    const bool foldable =
+        i + 1 < n && isBinaryOperator(code_[i + 1].opcode) &&
+        (in.opcode == Action::kVariable ||
+         (in.opcode == Action::kNumber && std::isfinite(in.value)));
+    if (!foldable) {
+      run_.push_back(in);
+      continue;
+    }
+    // Folding keeps the order of the checks: the operand's lookup and
+    // finiteness come first, then the operator's operand count.
+    Instruction folded = in;
+    const int offset =
+        in.opcode == Action::kVariable ? kFoldedVariable : kFoldedLiteral;
+    folded.opcode = static_cast<Action::Opcode>(code_[i + 1].opcode + offset);
+    run_.push_back(folded);
+    ++i;
+  }
+  runIsStale_ = false;
+}
+
 void FormulaProgram::resolveNames() const {
   const bool variables = resolvedVariableGeneration_ != variableGeneration_;
   const bool functions = resolvedFunctionGeneration_ != functionGeneration_;
-  for (Instruction& in : code_) {
-    switch (in.opcode) {
-      case Action::kVariable:
-        if (variables) {
-          auto it = variableIndex_.find(*in.name);
-          in.slot = it == variableIndex_.end() ? -1 : it->second;
-        }
-        break;
-      case Action::kFunction0:
-        if (functions)
-          in.function = reinterpret_cast<void*>(function0(*in.name));
-        break;
-      case Action::kFunction1:
-        if (functions)
-          in.function = reinterpret_cast<void*>(function1(*in.name));
-        break;
-      case Action::kFunction2:
-        if (functions)
-          in.function = reinterpret_cast<void*>(function2(*in.name));
-        break;
-      default:
-        break;
+  for (Instruction& in : run_) {
+    const int op = in.opcode;
+    if (op == Action::kVariable || (op >= Action::kAdd + kFoldedVariable &&
+                                    op < Action::kAdd + kFoldedLiteral)) {
+      if (variables) {
+        auto it = variableIndex_.find(names_[in.name]);
+        in.slot = it == variableIndex_.end() ? -1 : it->second;
+      }
+    } else if (functions && op == Action::kFunction0) {
+      in.function = reinterpret_cast<void*>(function0(names_[in.name]));
+    } else if (functions && op == Action::kFunction1) {
+      in.function = reinterpret_cast<void*>(function1(names_[in.name]));
+    } else if (functions && op == Action::kFunction2) {
+      in.function = reinterpret_cast<void*>(function2(names_[in.name]));
     }
   }
   resolvedVariableGeneration_ = variableGeneration_;
@@ -286,6 +383,11 @@ void FormulaProgram::resolveNames() const {
 
 double FormulaProgram::eval() const {
   if (code_.empty()) return 0;
+  if (runIsStale_) {
+    buildRunCode();
+    resolvedVariableGeneration_ = 0;
+    resolvedFunctionGeneration_ = 0;
+  }
   if (resolvedVariableGeneration_ != variableGeneration_ ||
       resolvedFunctionGeneration_ != functionGeneration_) {
     resolveNames();
@@ -293,82 +395,105 @@ double FormulaProgram::eval() const {
   if (static_cast<int>(stack_.size()) < maxDepth_ + 1) {
     stack_.resize(maxDepth_ + 1);
   }
-  double* const base = stack_.data();
-  double* top = base;  // one past the top value
+  // The top of the stack lives in `top`; stack_ holds the values below it.
+  // Every step checks its operands first and its result last, in the same
+  // order as the actions' execute().
+  double* below = stack_.data();
+  int depth = 0;
+  double top = 0;
   const Variable* vars = variables_.data();
 
-  for (const Instruction& in : code_) {
-    double result;
-    switch (in.opcode) {
+#define VELK_BINARY(CODE, EXPR)                               \
+  case Action::CODE: {                                        \
+    if (depth < 2) throw StackUnderflow();                    \
+    --depth;                                                  \
+    const double a = *--below;                                \
+    const double b = top;                                     \
+    top = (EXPR);                                             \
+    break;                                                    \
+  }                                                           \
+  case Action::CODE + kFoldedVariable: {                      \
+    if (in.slot < 0) throw VariableNotFound(names_[in.name]); \
+    const double b = vars[in.slot].value;                     \
+    if (!std::isfinite(b)) throw MathError();                 \
+    if (depth < 1) throw StackUnderflow();                    \
+    const double a = top;                                     \
+    top = (EXPR);                                             \
+    break;                                                    \
+  }                                                           \
+  case Action::CODE + kFoldedLiteral: {                       \
+    if (depth < 1) throw StackUnderflow();                    \
+    const double a = top;                                     \
+    const double b = in.value;                                \
+    top = (EXPR);                                             \
+    break;                                                    \
+  }
+
+  for (const Instruction& in : run_) {
+    switch (static_cast<int>(in.opcode)) {
       case Action::kNumber:
-        result = in.value;
+        if (depth++) *below++ = top;
+        top = in.value;
         break;
       case Action::kVariable:
-        if (in.slot < 0) throw VariableNotFound(*in.name);
-        result = vars[in.slot].value;
+        if (in.slot < 0) throw VariableNotFound(names_[in.name]);
+        if (depth++) *below++ = top;
+        top = vars[in.slot].value;
         break;
       case Action::kFunction0:
-        if (!in.function) throw FunctionNotFound(*in.name);
-        result = reinterpret_cast<Function0>(in.function)();
+        if (!in.function) throw FunctionNotFound(names_[in.name]);
+        if (depth++) *below++ = top;
+        top = reinterpret_cast<Function0>(in.function)();
         break;
       case Action::kFunction1:
-        if (top - base < 1) throw StackUnderflow();
-        if (!in.function) throw FunctionNotFound(*in.name);
-        result = reinterpret_cast<Function1>(in.function)(*--top);
+        if (depth < 1) throw StackUnderflow();
+        if (!in.function) throw FunctionNotFound(names_[in.name]);
+        top = reinterpret_cast<Function1>(in.function)(top);
         break;
       case Action::kFunction2: {
-        if (top - base < 2) throw StackUnderflow();
-        if (!in.function) throw FunctionNotFound(*in.name);
-        const double b = *--top;
-        const double a = *--top;
-        result = reinterpret_cast<Function2>(in.function)(a, b);
+        if (depth < 2) throw StackUnderflow();
+        if (!in.function) throw FunctionNotFound(names_[in.name]);
+        --depth;
+        const double a = *--below;
+        top = reinterpret_cast<Function2>(in.function)(a, top);
         break;
       }
       case Action::kNeg:
-        if (top - base < 1) throw StackUnderflow();
-        result = -*--top;
+        if (depth < 1) throw StackUnderflow();
+        top = -top;
         break;
       case Action::kNot:
-        if (top - base < 1) throw StackUnderflow();
-        result = *--top == 0 ? 1.0 : 0.0;
+        if (depth < 1) throw StackUnderflow();
+        top = top == 0 ? 1.0 : 0.0;
         break;
-      case Action::kAdd:
-        if (top - base < 2) throw StackUnderflow();
-        top -= 2;
-        result = top[0] + top[1];
-        break;
-      case Action::kSub:
-        if (top - base < 2) throw StackUnderflow();
-        top -= 2;
-        result = top[0] - top[1];
-        break;
-      case Action::kMul:
-        if (top - base < 2) throw StackUnderflow();
-        top -= 2;
-        result = top[0] * top[1];
-        break;
-      case Action::kDiv:
-        if (top - base < 2) throw StackUnderflow();
-        top -= 2;
-        result = top[0] / top[1];
-        break;
+        VELK_BINARY(kAdd, a + b)
+        VELK_BINARY(kSub, a - b)
+        VELK_BINARY(kMul, a * b)
+        VELK_BINARY(kDiv, a / b)
+        VELK_BINARY(kPower, std::pow(a, b))
+        VELK_BINARY(kLess, a < b ? 1.0 : 0.0)
+        VELK_BINARY(kGreater, a > b ? 1.0 : 0.0)
+        VELK_BINARY(kLessEqual, a <= b ? 1.0 : 0.0)
+        VELK_BINARY(kGreaterEqual, a >= b ? 1.0 : 0.0)
+        VELK_BINARY(kEqual, a == b ? 1.0 : 0.0)
+        VELK_BINARY(kNotEqual, a != b ? 1.0 : 0.0)
+        VELK_BINARY(kAnd, (a != 0 && b != 0) ? 1.0 : 0.0)
+        VELK_BINARY(kOr, (a != 0 || b != 0) ? 1.0 : 0.0)
       default:
-        if (top - base < 2) throw StackUnderflow();
-        top -= 2;
-        result = Action::applyBinary(in.opcode, top[0], top[1]);
+        assert(false && "unknown step");
         break;
     }
-    if (!std::isfinite(result)) throw MathError();
-    *top++ = result;
+    if (!std::isfinite(top)) throw MathError();
   }
-  if (top - base != 1) throw StackUnderflow();
-  return base[0];
+#undef VELK_BINARY
+  if (depth != 1) throw StackUnderflow();
+  return top;
 }
 
 double FormulaProgram::evalByActions() const {
-  if (actions_.empty()) return 0;
+  if (code_.empty()) return 0;
   std::deque<double> stack;
-  for (Action* a : actions_) a->execute(stack);
+  for (int i = 0; i < actionCount(); ++i) actionAt(i)->execute(stack);
   if (stack.size() != 1) throw StackUnderflow();
   return stack.back();
 }

@@ -1,6 +1,8 @@
 #ifndef VELKDATA_FORMULA_FORMULAPROGRAM_H
 #define VELKDATA_FORMULA_FORMULAPROGRAM_H
 
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,8 +35,16 @@ class FormulaProgram {
   void appendAction(Action* action);
   // Deletes every action; the tables stay.
   void clearActions();
-  int actionCount() const { return static_cast<int>(actions_.size()); }
-  Action* actionAt(int i) const { return actions_[i]; }
+  int actionCount() const { return static_cast<int>(code_.size()); }
+  // The action at `i`, owned by the program.
+  // REQUIRES: 0 <= i < actionCount()
+  Action* actionAt(int i) const;
+
+  // The compiler's way of appending a step without building the action
+  // object; the same action is made on demand by `actionAt`.
+  void appendNumber(double value);
+  void appendName(Action::Opcode opcode, const std::string& name);
+  void appendOperator(Action::Opcode opcode);
 
   // Runs the program: 0 for an empty program, else the one value left on
   // the stack. Throws `StackUnderflow`, `MathError`, `VariableNotFound`,
@@ -44,7 +54,24 @@ class FormulaProgram {
   // the reference the fast path is checked against.
   double evalByActions() const;
 
-  void setVariable(const std::string& name, double value);
+  // Inserts or overwrites the variable. Inline, because hosts re-bind every
+  // variable by name before each evaluation: the usual case, the name that
+  // follows the last one set, costs one comparison.
+  void setVariable(const std::string& name, double value) {
+    const int count = static_cast<int>(variables_.size());
+    const int guess =
+        lastVariable_ + 1 >= count ? firstOfRound_ : lastVariable_ + 1;
+    if (guess < count) {
+      Variable& v = variables_[guess];
+      if (v.name.size() == name.size() &&
+          sameBytes(v.name.data(), name.data(), name.size())) {
+        lastVariable_ = guess;
+        v.value = value;
+        return;
+      }
+    }
+    setVariableSlowly(name, value);
+  }
   void removeVariable(const std::string& name);
   void removeAllVariables();
   // Returns the variable's value. Throws `VariableNotFound` for an unknown
@@ -76,16 +103,36 @@ class FormulaProgram {
   struct Instruction {
     Action::Opcode opcode;
     int slot;        // variable index, -1 while unresolved
+    int name;        // index into names_, -1 for steps without a name
     double value;    // literal value
     void* function;  // resolved function, null while unresolved
-    const std::string* name;
   };
 
+  // Names are short; comparing them in place beats a call to memcmp.
+  static bool sameBytes(const char* a, const char* b, size_t n) {
+    for (; n >= 8; a += 8, b += 8, n -= 8) {
+      uint64_t x, y;
+      std::memcpy(&x, a, 8);
+      std::memcpy(&y, b, 8);
+      if (x != y) return false;
+    }
+    for (; n > 0; --n) {
+      if (*a++ != *b++) return false;
+    }
+    return true;
+  }
   int findVariable(const std::string& name) const;
+  void setVariableSlowly(const std::string& name, double value);
   FunctionTables& writableFunctions();
   void resolveNames() const;
+  void buildRunCode() const;
+  void appendInstruction(Action::Opcode opcode, int name, double value);
+  Action* makeAction(const Instruction& in) const;
 
-  std::vector<Action*> actions_;
+  // Actions exist only for the steps someone asked for; the code is what
+  // runs. Entry i of actions_ belongs to step i.
+  mutable std::vector<Action*> actions_;
+  std::vector<std::string> names_;
   std::vector<Variable> variables_;
   std::unordered_map<std::string, int> variableIndex_;
   // The built-in tables are shared between programs until one changes them.
@@ -98,9 +145,16 @@ class FormulaProgram {
   int maxDepth_;
   bool simulationStopped_;
 
-  mutable std::vector<Instruction> code_;
+  std::vector<Instruction> code_;
+  // What `eval` runs: code_ with a variable or literal operand folded into
+  // the binary operator that follows it, rebuilt after code_ changes.
+  mutable std::vector<Instruction> run_;
+  mutable bool runIsStale_;
   mutable std::vector<double> stack_;
   mutable int lastVariable_;
+  // Where the last binding round started, so that the next round's first
+  // name is found without a hash lookup.
+  mutable int firstOfRound_;
   mutable unsigned variableGeneration_;
   mutable unsigned functionGeneration_;
   mutable unsigned resolvedVariableGeneration_;

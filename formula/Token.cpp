@@ -35,6 +35,24 @@ bool startsOperand(const Token* t) {
   }
 }
 
+// The value of a number literal as the C library's atof reads it. Plain
+// integer literals of up to 15 digits convert exactly without it.
+double literalValue(const std::string& text) {
+  if (text.size() <= 15) {
+    double value = 0;
+    bool digitsOnly = true;
+    for (char c : text) {
+      if (c < '0' || c > '9') {
+        digitsOnly = false;
+        break;
+      }
+      value = value * 10 + (c - '0');
+    }
+    if (digitsOnly) return value;
+  }
+  return std::atof(text.c_str());
+}
+
 bool isNumberOrName(const Token* t) {
   return t && (t->kind() == Token::kNumber || t->kind() == Token::kIdentifier);
 }
@@ -56,7 +74,7 @@ void OperatorToken::process(FormulaParser& parser) {
   const int own = priority();
   while (!parser.operatorsEmpty() && parser.topOperator()->priority() >= own) {
     Token* top = parser.topOperator();
-    if (top->isOperator()) parser.appendAction(top->createAction());
+    if (top->isOperator()) parser.appendOperator(top);
     parser.popOperator();
   }
   parser.pushOperator(this);
@@ -83,39 +101,26 @@ Action* DivToken::createAction() const { return new DivAction; }
 Action* PowerToken::createAction() const { return new PowerAction; }
 Action* NotToken::createAction() const { return new NotAction; }
 
-SubToken::SubToken() : OperatorToken("-"), priority_(5), action_(nullptr) {}
-
-SubToken::~SubToken() { delete action_; }
+SubToken::SubToken()
+    : OperatorToken("-"), priority_(5), opcode_(Action::kSub) {}
 
 void SubToken::process(FormulaParser& parser) {
   const Token* before = parser.previous();
   const bool binary =
       before && (before->kind() == kNumber || before->kind() == kIdentifier ||
                  before->kind() == kCloseBracket);
-  delete action_;
-  if (binary) {
-    priority_ = 5;
-    action_ = new SubAction;
-  } else {
-    priority_ = 7;
-    action_ = new NegAction;
-  }
+  priority_ = binary ? 5 : 7;
+  opcode_ = binary ? Action::kSub : Action::kNeg;
   OperatorToken::process(parser);
 }
 
 Action* SubToken::createAction() const {
-  if (action_) {
-    Action* handed = action_;
-    action_ = nullptr;
-    return handed;
-  }
-  if (priority_ == 7) return new NegAction;
-  return new SubAction;
+  return Action::createOperator(opcode_);
 }
 
 void NumberToken::process(FormulaParser& parser) {
   if (isNumberOrName(parser.next())) throw SyntaxError(kNumberAfterNumber);
-  parser.appendAction(new NumberAction(std::atof(text().c_str())));
+  parser.program().appendNumber(literalValue(text()));
   parser.advance();
 }
 
@@ -124,14 +129,13 @@ void IdentifierToken::process(FormulaParser& parser) {
   parser.advance();
   const Token* here = parser.current();
   if (!here || here->kind() != kOpenBracket) {
-    parser.appendAction(new VariableAction(text(), &parser.program()));
+    parser.program().appendName(Action::kVariable, text());
     return;
   }
   parser.advance();  // the "(" of the call is consumed, never pushed
   here = parser.current();
   if (here && here->kind() == kCloseBracket) {
-    parser.appendAction(
-        new NoArgumentFunctionAction(text(), &parser.program()));
+    parser.program().appendName(Action::kFunction0, text());
     parser.advance();
     return;
   }
@@ -152,7 +156,7 @@ void CommaToken::process(FormulaParser& parser) {
   if (!startsOperand(parser.next())) throw SyntaxError(kExpectOperand);
   while (!parser.operatorsEmpty() && !isBracketOrName(parser.topOperator())) {
     Token* top = parser.topOperator();
-    if (top->isOperator()) parser.appendAction(top->createAction());
+    if (top->isOperator()) parser.appendOperator(top);
     parser.popOperator();
   }
   if (parser.argumentCounts().empty()) {
@@ -170,7 +174,7 @@ void CloseBracketToken::process(FormulaParser& parser) {
   while (!parser.operatorsEmpty() && !isBracketOrName(parser.topOperator())) {
     Token* top = parser.topOperator();
     if (!top->isOperator()) throw SyntaxError(kNoMatchingOpen);
-    parser.appendAction(top->createAction());
+    parser.appendOperator(top);
     parser.popOperator();
   }
   if (parser.operatorsEmpty()) throw SyntaxError(kNoMatchingOpen);
@@ -181,11 +185,9 @@ void CloseBracketToken::process(FormulaParser& parser) {
     const int n = counts.back();
     counts.pop_back();
     if (n == 1) {
-      parser.appendAction(
-          new OneArgumentFunctionAction(top->text(), &parser.program()));
+      parser.program().appendName(Action::kFunction1, top->text());
     } else if (n == 2) {
-      parser.appendAction(
-          new TwoArgumentsFunctionAction(top->text(), &parser.program()));
+      parser.program().appendName(Action::kFunction2, top->text());
     } else {
       throw TooManyArgumentsError(top->text());
     }

@@ -1,7 +1,10 @@
 #ifndef VELKDATA_FORMULA_TOKEN_H
 #define VELKDATA_FORMULA_TOKEN_H
 
+#include <cstddef>
 #include <string>
+
+#include "formula/Action.h"
 
 class Action;
 class FormulaParser;
@@ -55,27 +58,30 @@ class OperatorToken : public Token {
   // "not" test need no string compares.
   virtual bool isNot() const { return false; }
   virtual bool isSub() const { return false; }
+  // The step this operator compiles to (what `createAction` would make).
+  virtual Action::Opcode opcode() const = 0;
 };
 
-#define VELK_OPERATOR_TOKEN(Name, Text, Priority)      \
-  class Name : public OperatorToken {                  \
-   public:                                             \
-    Name() : OperatorToken(Text) {}                    \
-    int priority() const override { return Priority; } \
-    Action* createAction() const override;             \
+#define VELK_OPERATOR_TOKEN(Name, Text, Priority, Code)             \
+  class Name : public OperatorToken {                               \
+   public:                                                          \
+    Name() : OperatorToken(Text) {}                                 \
+    int priority() const override { return Priority; }              \
+    Action* createAction() const override;                          \
+    Action::Opcode opcode() const override { return Action::Code; } \
   };
-VELK_OPERATOR_TOKEN(OrToken, "|", 1)
-VELK_OPERATOR_TOKEN(AndToken, "&", 2)
-VELK_OPERATOR_TOKEN(EqualToken, "=", 3)
-VELK_OPERATOR_TOKEN(NotEqualToken, "!=", 3)
-VELK_OPERATOR_TOKEN(LessToken, "<", 4)
-VELK_OPERATOR_TOKEN(GreaterToken, ">", 4)
-VELK_OPERATOR_TOKEN(LessEqualToken, "<=", 4)
-VELK_OPERATOR_TOKEN(GreaterEqualToken, ">=", 4)
-VELK_OPERATOR_TOKEN(AddToken, "+", 5)
-VELK_OPERATOR_TOKEN(MulToken, "*", 6)
-VELK_OPERATOR_TOKEN(DivToken, "/", 6)
-VELK_OPERATOR_TOKEN(PowerToken, "^", 9)
+VELK_OPERATOR_TOKEN(OrToken, "|", 1, kOr)
+VELK_OPERATOR_TOKEN(AndToken, "&", 2, kAnd)
+VELK_OPERATOR_TOKEN(EqualToken, "=", 3, kEqual)
+VELK_OPERATOR_TOKEN(NotEqualToken, "!=", 3, kNotEqual)
+VELK_OPERATOR_TOKEN(LessToken, "<", 4, kLess)
+VELK_OPERATOR_TOKEN(GreaterToken, ">", 4, kGreater)
+VELK_OPERATOR_TOKEN(LessEqualToken, "<=", 4, kLessEqual)
+VELK_OPERATOR_TOKEN(GreaterEqualToken, ">=", 4, kGreaterEqual)
+VELK_OPERATOR_TOKEN(AddToken, "+", 5, kAdd)
+VELK_OPERATOR_TOKEN(MulToken, "*", 6, kMul)
+VELK_OPERATOR_TOKEN(DivToken, "/", 6, kDiv)
+VELK_OPERATOR_TOKEN(PowerToken, "^", 9, kPower)
 #undef VELK_OPERATOR_TOKEN
 
 class NotToken : public OperatorToken {
@@ -84,6 +90,7 @@ class NotToken : public OperatorToken {
   int priority() const override { return 8; }
   Action* createAction() const override;
   bool isNot() const override { return true; }
+  Action::Opcode opcode() const override { return Action::kNot; }
 };
 
 // "-" is binary after a number, a name or ")", a negation anywhere else;
@@ -91,19 +98,17 @@ class NotToken : public OperatorToken {
 class SubToken : public OperatorToken {
  public:
   SubToken();
-  ~SubToken() override;
-  SubToken(const SubToken&) = delete;
-  SubToken& operator=(const SubToken&) = delete;
   void process(FormulaParser& parser) override;
   int priority() const override { return priority_; }
-  // Hands out the action decided by `process`; ownership passes to the
-  // caller. A second call makes a fresh action of the same kind.
+  // A new `SubAction` or `NegAction`, as decided by `process`; owned by the
+  // caller.
   Action* createAction() const override;
   bool isSub() const override { return true; }
+  Action::Opcode opcode() const override { return opcode_; }
 
  private:
   int priority_;
-  mutable Action* action_;  // owned until handed out
+  Action::Opcode opcode_;
 };
 
 class NumberToken : public Token {

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "formula/Formula.h"
+#include "formula/FormulaProgram.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+TEST(FormulaProgramTest, HandBuiltActionsRunLikeCompiledOnes) {
+  FormulaProgram p;
+  p.setVariable("x", 4);
+  p.appendAction(new VariableAction("x", &p));
+  p.appendNumber(2);
+  p.appendAction(new PowerAction);
+  p.appendName(Action::kFunction1, "sqrt");
+  EXPECT_EQ(4.0, p.eval());
+  EXPECT_EQ(4.0, p.evalByActions());
+  ASSERT_EQ(4, p.actionCount());
+  EXPECT_EQ(Action::kVariable, p.actionAt(0)->opcode());
+  EXPECT_EQ(Action::kNumber, p.actionAt(1)->opcode());
+  EXPECT_EQ(Action::kFunction1, p.actionAt(3)->opcode());
+  EXPECT_EQ("sqrt",
+            static_cast<OneArgumentFunctionAction*>(p.actionAt(3))->name());
+  p.clearActions();
+  EXPECT_EQ(0, p.actionCount());
+  EXPECT_EQ(0.0, p.eval());
+}
+
+// Folding a variable or literal into the operator after it must not change
+// which error comes first.
+TEST(FormulaProgramTest, FoldedOperandsKeepTheOrderOfErrors) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"y+z", "Variable not found: y"},
+      {"1/0+z", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
+      {"big*0", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
+      {"2*1e999", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
+      {"-x+1", "-1"},
+      {"!x|0", "0"},
+      {"2^-x", "Stack underflow. Check formula syntax."},
+      {"x-3<x", "1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Formula f(c.text);
+    f.setVariable("x", 2);
+    f.setVariable("big", INFINITY);
+    std::string got;
+    try {
+      std::ostringstream s;
+      s << f.eval();
+      got = s.str();
+    } catch (const EvalError& e) {
+      got = e.what();
+    }
+    EXPECT_EQ(c.message, got);
+  }
+}
+
+TEST(FormulaProgramTest, RebindingInAnyOrderFindsEveryName) {
+  Formula f("a*10000+b*1000+c*100+d*10+e");
+  const char* names[] = {"a", "b", "c", "d", "e"};
+  const int orders[][5] = {
+      {0, 1, 2, 3, 4}, {4, 3, 2, 1, 0}, {2, 0, 4, 1, 3}, {0, 1, 2, 3, 4}};
+  for (int round = 0; round < 4; ++round) {
+    for (int k = 0; k < 5; ++k) {
+      const int i = orders[round][k];
+      f.setVariable(names[i], i + 1 + round);
+    }
+    const double r = round;
+    EXPECT_EQ((1 + r) * 10000 + (2 + r) * 1000 + (3 + r) * 100 + (4 + r) * 10 +
+                  (5 + r),
+              f.eval());
+  }
+  f.setVariable("f", 9);  // a new name in the middle of a round
+  f.setVariable("a", 0);
+  EXPECT_EQ(5000.0 + 600 + 70 + 8, f.eval());
+}
+
+}  // namespace
