@@ -14,6 +14,10 @@
 #include "formula/Token.h"
 #include "formula/ValueNotFoundException.h"
 
+#include "costdata/BaseAssembly.h"
+#include "costdata/Component.h"
+#include "costdata/ComponentCost.h"
+#include "costdata/CostDatabase.h"
 #include "costdata/CostDriver.h"
 #include "costdata/CostDriverBool.h"
 #include "costdata/CostDriverDouble.h"
@@ -23,6 +27,7 @@
 #include "costdata/CostProperty.h"
 #include "costdata/CostPropertyString.h"
 #include "costdata/ManufacturingStep.h"
+#include "costdata/Operation.h"
 #include "costdata/Press.h"
 #include "costdata/PriceUnit.h"
 #include "costdata/Surcharge.h"
@@ -30,6 +35,7 @@
 
 #include "processplan/Constraint.h"
 #include "processplan/PartFeature.h"
+#include "processplan/ProcessingUnit.h"
 #include "processplan/ValueNotFoundException.h"
 
 #include "external/DrawingStage.h"
