@@ -97,13 +97,7 @@ FormulaProgram::~FormulaProgram() { clearActions(); }
 
 void FormulaProgram::appendInstruction(Action::Opcode opcode, int name,
                                        double value) {
-  Instruction in;
-  in.opcode = opcode;
-  in.slot = -1;
-  in.name = name;
-  in.value = value;
-  in.function = nullptr;
-  code_.push_back(in);
+  code_.push_back(Instruction{opcode, -1, name, value, nullptr});
   runIsStale_ = true;
   // New names need resolving before the next run.
   if (name >= 0) {

@@ -1,5 +1,6 @@
 #include "formula/Token.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "formula/Action.h"
@@ -35,20 +36,35 @@ bool startsOperand(const Token* t) {
   }
 }
 
-// The value of a number literal as the C library's atof reads it. Plain
-// integer literals of up to 15 digits convert exactly without it.
+// The value of a number literal as the C library's atof reads it. A
+// literal of at most 15 digits without exponent is m / 10^k with m and 10^k
+// exact doubles, and IEEE division rounds that quotient correctly, as atof
+// does; everything else goes to atof.
 double literalValue(const std::string& text) {
-  if (text.size() <= 15) {
-    double value = 0;
-    bool digitsOnly = true;
+  static const double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3, 1e4,  1e5,
+                                        1e6,  1e7,  1e8,  1e9, 1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15};
+  if (text.size() <= 16) {
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = -1;  // digits after the point, -1 before it
+    bool simple = true;
     for (char c : text) {
-      if (c < '0' || c > '9') {
-        digitsOnly = false;
+      if (c >= '0' && c <= '9') {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        ++digits;
+        if (fraction >= 0) ++fraction;
+      } else if (c == '.' && fraction < 0) {
+        fraction = 0;
+      } else {
+        simple = false;
         break;
       }
-      value = value * 10 + (c - '0');
     }
-    if (digitsOnly) return value;
+    if (simple && digits > 0 && digits <= 15) {
+      const double m = static_cast<double>(mantissa);
+      return fraction > 0 ? m / kPowersOfTen[fraction] : m;
+    }
   }
   return std::atof(text.c_str());
 }

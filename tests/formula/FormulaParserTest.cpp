@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -174,6 +175,38 @@ TEST(FormulaParserTest, EmbeddedNulEndsTheText) {
   // read; the bad character behind the NUL is never reached either.
   const std::string text("1+2\0%", 5);
   EXPECT_THROW_MSG(Formula f(text), SyntaxError, "Missing ')'.");
+}
+
+}  // namespace
+
+namespace {
+
+// Short literals skip the C library's conversion; they must still give
+// exactly what it gives.
+TEST(FormulaParserTest, NumberLiteralsConvertExactlyLikeAtof) {
+  const char* const literals[] = {
+      "0",
+      "7",
+      "0.5",
+      "0.1",
+      "2.675",
+      "123456789012345",
+      "1.005",
+      ".3",
+      "9007199254740993",
+      "0.000001",
+      "99999999999999.9",
+      "1234567.8901234",
+      "1e3",
+      "2.5E-3",
+      "00012.50",
+      "0.30000000000000004",
+  };
+  for (const char* literal : literals) {
+    SCOPED_TRACE(literal);
+    Formula f(literal);
+    EXPECT_EQ(std::atof(literal), f.eval());
+  }
 }
 
 }  // namespace
