@@ -46,5 +46,3 @@ void Formula::removeFunction(const std::string& name) {
 }
 
 void Formula::removeAllFunctions() { parser_->program().removeAllFunctions(); }
-
-double Formula::eval() const { return parser_->program().eval(); }

@@ -53,7 +53,7 @@ class Formula {
   // The value of the program; 0 for an empty program.
   // Throws `VariableNotFound`, `FunctionNotFound`, `StackUnderflow`,
   // `MathError`.
-  double eval() const;
+  double eval() const { return parser_->program().eval(); }
 
  private:
   std::unique_ptr<FormulaParser> parser_;

@@ -42,10 +42,9 @@ FormulaProgram::FormulaProgram()
       runIsStale_(false),
       lastVariable_(-1),
       firstOfRound_(0),
-      variableGeneration_(1),
-      functionGeneration_(1),
-      resolvedVariableGeneration_(0),
-      resolvedFunctionGeneration_(0) {
+      variablesMoved_(true),
+      functionsMoved_(true),
+      ready_(false) {
   // Every formula starts from the same built-in tables; they are shared
   // until a formula changes its own, which keeps constructing formulas cheap.
   static const std::shared_ptr<const FunctionTables> builtins = [] {
@@ -88,10 +87,9 @@ FormulaProgram::FormulaProgram(const FormulaProgram& other)
       runIsStale_(false),
       lastVariable_(-1),
       firstOfRound_(0),
-      variableGeneration_(1),
-      functionGeneration_(1),
-      resolvedVariableGeneration_(0),
-      resolvedFunctionGeneration_(0) {}
+      variablesMoved_(true),
+      functionsMoved_(true),
+      ready_(false) {}
 
 FormulaProgram::~FormulaProgram() { clearActions(); }
 
@@ -99,11 +97,7 @@ void FormulaProgram::appendInstruction(Action::Opcode opcode, int name,
                                        double value) {
   code_.push_back(Instruction{opcode, -1, name, value, nullptr});
   runIsStale_ = true;
-  // New names need resolving before the next run.
-  if (name >= 0) {
-    resolvedVariableGeneration_ = 0;
-    resolvedFunctionGeneration_ = 0;
-  }
+  ready_ = false;
   if (!simulationStopped_) {
     int pops, pushes;
     stackEffect(opcode, &pops, &pushes);
@@ -227,7 +221,8 @@ void FormulaProgram::setVariableSlowly(const std::string& name, double value) {
   }
   variableIndex_.emplace(name, static_cast<int>(variables_.size()));
   variables_.push_back(Variable{name, value});
-  ++variableGeneration_;
+  variablesMoved_ = true;
+  ready_ = false;
 }
 
 void FormulaProgram::removeVariable(const std::string& name) {
@@ -240,7 +235,8 @@ void FormulaProgram::removeVariable(const std::string& name) {
   }
   lastVariable_ = -1;
   firstOfRound_ = 0;
-  ++variableGeneration_;
+  variablesMoved_ = true;
+  ready_ = false;
 }
 
 void FormulaProgram::removeAllVariables() {
@@ -248,7 +244,8 @@ void FormulaProgram::removeAllVariables() {
   variableIndex_.clear();
   lastVariable_ = -1;
   firstOfRound_ = 0;
-  ++variableGeneration_;
+  variablesMoved_ = true;
+  ready_ = false;
 }
 
 double FormulaProgram::variable(const std::string& name) const {
@@ -265,7 +262,8 @@ FormulaProgram::FunctionTables& FormulaProgram::writableFunctions() {
   if (functions_.use_count() != 1) {
     functions_ = std::make_shared<FunctionTables>(*functions_);
   }
-  ++functionGeneration_;
+  functionsMoved_ = true;
+  ready_ = false;
   return const_cast<FunctionTables&>(*functions_);
 }
 
@@ -353,8 +351,8 @@ void FormulaProgram::buildRunCode() const {
 }
 
 void FormulaProgram::resolveNames() const {
-  const bool variables = resolvedVariableGeneration_ != variableGeneration_;
-  const bool functions = resolvedFunctionGeneration_ != functionGeneration_;
+  const bool variables = variablesMoved_;
+  const bool functions = functionsMoved_;
   for (Instruction& in : run_) {
     const int op = in.opcode;
     if (op == Action::kVariable || (op >= Action::kAdd + kFoldedVariable &&
@@ -371,24 +369,26 @@ void FormulaProgram::resolveNames() const {
       in.function = reinterpret_cast<void*>(function2(names_[in.name]));
     }
   }
-  resolvedVariableGeneration_ = variableGeneration_;
-  resolvedFunctionGeneration_ = functionGeneration_;
+  variablesMoved_ = false;
+  functionsMoved_ = false;
+}
+
+void FormulaProgram::prepare() const {
+  if (runIsStale_) {
+    buildRunCode();
+    variablesMoved_ = true;
+    functionsMoved_ = true;
+  }
+  if (variablesMoved_ || functionsMoved_) resolveNames();
+  if (static_cast<int>(stack_.size()) < maxDepth_ + 1) {
+    stack_.resize(maxDepth_ + 1);
+  }
+  ready_ = true;
 }
 
 double FormulaProgram::eval() const {
   if (code_.empty()) return 0;
-  if (runIsStale_) {
-    buildRunCode();
-    resolvedVariableGeneration_ = 0;
-    resolvedFunctionGeneration_ = 0;
-  }
-  if (resolvedVariableGeneration_ != variableGeneration_ ||
-      resolvedFunctionGeneration_ != functionGeneration_) {
-    resolveNames();
-  }
-  if (static_cast<int>(stack_.size()) < maxDepth_ + 1) {
-    stack_.resize(maxDepth_ + 1);
-  }
+  if (!ready_) prepare();
   // The top of the stack lives in `top`; stack_ holds the values below it.
   // Every step checks its operands first and its result last, in the same
   // order as the actions' execute().

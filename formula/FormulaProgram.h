@@ -108,24 +108,38 @@ class FormulaProgram {
     void* function;  // resolved function, null while unresolved
   };
 
-  // Names are short; comparing them in place beats a call to memcmp.
+  // Names are short; comparing them in place beats a call to memcmp. The
+  // last chunk may overlap the one before; every load stays inside the name.
+  template <typename Word>
+  static bool sameWord(const char* a, const char* b) {
+    Word x, y;
+    std::memcpy(&x, a, sizeof(Word));
+    std::memcpy(&y, b, sizeof(Word));
+    return x == y;
+  }
   static bool sameBytes(const char* a, const char* b, size_t n) {
-    for (; n >= 8; a += 8, b += 8, n -= 8) {
-      uint64_t x, y;
-      std::memcpy(&x, a, 8);
-      std::memcpy(&y, b, 8);
-      if (x != y) return false;
+    if (n >= 8) {
+      for (size_t i = 0; i + 8 < n; i += 8) {
+        if (!sameWord<uint64_t>(a + i, b + i)) return false;
+      }
+      return sameWord<uint64_t>(a + n - 8, b + n - 8);
     }
-    for (; n > 0; --n) {
-      if (*a++ != *b++) return false;
+    if (n >= 4) {
+      return sameWord<uint32_t>(a, b) &&
+             sameWord<uint32_t>(a + n - 4, b + n - 4);
     }
-    return true;
+    if (n >= 2) {
+      return sameWord<uint16_t>(a, b) &&
+             sameWord<uint16_t>(a + n - 2, b + n - 2);
+    }
+    return n == 0 || *a == *b;
   }
   int findVariable(const std::string& name) const;
   void setVariableSlowly(const std::string& name, double value);
   FunctionTables& writableFunctions();
   void resolveNames() const;
   void buildRunCode() const;
+  void prepare() const;
   void appendInstruction(Action::Opcode opcode, int name, double value);
   Action* makeAction(const Instruction& in) const;
 
@@ -155,10 +169,12 @@ class FormulaProgram {
   // Where the last binding round started, so that the next round's first
   // name is found without a hash lookup.
   mutable int firstOfRound_;
-  mutable unsigned variableGeneration_;
-  mutable unsigned functionGeneration_;
-  mutable unsigned resolvedVariableGeneration_;
-  mutable unsigned resolvedFunctionGeneration_;
+  // What must be redone before the next run: names of variables or
+  // functions were added or removed since the run code was resolved.
+  mutable bool variablesMoved_;
+  mutable bool functionsMoved_;
+  // False whenever one of the flags above or runIsStale_ is set.
+  mutable bool ready_;
 };
 
 #endif  // VELKDATA_FORMULA_FORMULAPROGRAM_H
