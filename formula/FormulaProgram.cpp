@@ -170,7 +170,7 @@ Action* FormulaProgram::makeAction(const Instruction& in) const {
     case Action::kFunction2:
       return new TwoArgumentsFunctionAction(names_[in.name], self);
     default:
-      return Action::createOperator(in.opcode);
+      return Action::createOperator(static_cast<Action::Opcode>(in.opcode));
   }
 }
 
@@ -343,7 +343,7 @@ void FormulaProgram::buildRunCode() const {
     Instruction folded = in;
     const int offset =
         in.opcode == Action::kVariable ? kFoldedVariable : kFoldedLiteral;
-    folded.opcode = static_cast<Action::Opcode>(code_[i + 1].opcode + offset);
+    folded.opcode = code_[i + 1].opcode + offset;
     run_.push_back(folded);
     ++i;
   }
@@ -424,7 +424,7 @@ double FormulaProgram::eval() const {
   }
 
   for (const Instruction& in : run_) {
-    switch (static_cast<int>(in.opcode)) {
+    switch (in.opcode) {
       case Action::kNumber:
         if (depth++) *below++ = top;
         top = in.value;

@@ -101,7 +101,7 @@ class FormulaProgram {
   };
   // One step of the flat code the fast path runs, built from the actions.
   struct Instruction {
-    Action::Opcode opcode;
+    int opcode;      // an Action::Opcode, or a folded step of the run code
     int slot;        // variable index, -1 while unresolved
     int name;        // index into names_, -1 for steps without a name
     double value;    // literal value
