@@ -222,10 +222,12 @@ void ProcessingUnit::updateComponentAmounts() {
   std::vector<boost::shared_ptr<Component>> rebuilt;
   for (int j = 0; j < sourceComponentCount(); ++j) {
     sourceAmounts_[j] = 0;
+    const boost::shared_ptr<Component>& source = sourceComponents_[j];
+    // Only an archive can bring a missing source; it makes nothing.
+    if (!source) continue;
     const int amount = evaluateAmount(j);
     sourceAmounts_[j] = amount;
-    const boost::shared_ptr<Component>& source = sourceComponents_[j];
-    if (!source || amount == 0) continue;
+    if (amount == 0) continue;
 
     std::vector<size_t> present;
     for (size_t k = 0; k < components_.size(); ++k) {
@@ -291,8 +293,8 @@ void ProcessingUnit::updateComponentAttributes(int groupMembers) {
   }
   for (const boost::shared_ptr<Component>& component : components_) {
     // Without an operation, components that still carry one (a clone keeps
-    // its original's) are detached; the others are left alone, which keeps
-    // catalogue units, which have no operation, free of the detach notice.
+    // its original's) are detached; detaching the others again would only
+    // repeat the component's notice about a missing operation.
     if (component && (operation_ || component->operation())) {
       component->setOperation(operation_);
     }
