@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "FeatureForest.h"
+#include "processplan/IteratorFeatureGroup.h"
+
+namespace {
+
+using TamberData::IteratorFeatureGroup;
+
+TEST(IteratorFeatureGroupTest, VisitsOnlyGroups) {
+  IteratorFeatureGroup it(velktest::makeSampleTree());
+  EXPECT_EQ("a", it.currentItem()->label());
+  EXPECT_EQ("a c", velktest::visited(it));
+  EXPECT_EQ("a c", velktest::visited(it));
+}
+
+TEST(IteratorFeatureGroupTest, GroupBelowGeometryIsFound) {
+  boost::shared_ptr<TamberData::PartGeometryCurve> curve =
+      velktest::makeCurve("outer");
+  curve->addChild(velktest::makeGroup("inner"));
+  IteratorFeatureGroup it(curve);
+  EXPECT_EQ("inner", velktest::visited(it));
+
+  IteratorFeatureGroup none(velktest::makeCurve("alone"));
+  EXPECT_TRUE(none.isDone());
+  EXPECT_FALSE(none.currentItem());
+  none.next();
+  EXPECT_TRUE(none.isDone());
+}
+
+}  // namespace
