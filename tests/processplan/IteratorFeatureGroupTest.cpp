@@ -2,6 +2,7 @@
 
 #include "FeatureForest.h"
 #include "processplan/IteratorFeatureGroup.h"
+#include "processplan/ProcessDatabase.h"
 
 namespace {
 
@@ -26,6 +27,15 @@ TEST(IteratorFeatureGroupTest, GroupBelowGeometryIsFound) {
   EXPECT_FALSE(none.currentItem());
   none.next();
   EXPECT_TRUE(none.isDone());
+}
+
+TEST(IteratorFeatureGroupTest, DatabaseGroupsComeInDatabaseOrder) {
+  TamberData::ProcessDatabase database;
+  database.addTopLevelPartFeature(velktest::makeCurve("x"));
+  database.addTopLevelPartFeature(velktest::makeSampleTree());
+  database.addTopLevelPartFeature(velktest::makeGroup("g"));
+  IteratorFeatureGroup it(database);
+  EXPECT_EQ("a c g", velktest::visited(it));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "FeatureForest.h"
 #include "processplan/IteratorFeature.h"
+#include "processplan/ProcessDatabase.h"
 
 namespace {
 
@@ -53,6 +54,17 @@ TEST(IteratorFeatureTest, ChildrenAreReadAsTheWalkReachesThem) {
   EXPECT_EQ("f", it.currentItem()->label());
   it.next();
   EXPECT_TRUE(it.isDone());
+}
+
+TEST(IteratorFeatureTest, DatabaseGivesItsTopLevelFeaturesAsRoots) {
+  TamberData::ProcessDatabase database;
+  database.addTopLevelPartFeature(velktest::makeCurve("x"));
+  database.addTopLevelPartFeature(velktest::makeSampleTree());
+  IteratorFeature it(database);
+  EXPECT_EQ("x a b c d e f", velktest::visited(it));
+
+  IteratorFeature empty{TamberData::ProcessDatabase()};
+  EXPECT_TRUE(empty.isDone());
 }
 
 }  // namespace
