@@ -487,6 +487,12 @@ void ProcessDatabase::addReferenceProcessingUnit(
 void ProcessDatabase::referenceProcessingUnits(
     std::vector<boost::shared_ptr<ProcessingUnit>>& out,
     const std::string& featureType, int camType) const {
+  // Only the three cam types have lists; any other number must not even be
+  // turned into the enumeration.
+  if (camType < ProcessingUnit::kNoCam ||
+      camType > ProcessingUnit::kFillerCam) {
+    return;
+  }
   const auto lists = referenceProcessingUnits_.find(featureType);
   if (lists == referenceProcessingUnits_.end()) return;
   const auto units =
