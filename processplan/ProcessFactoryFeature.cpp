@@ -105,20 +105,29 @@ boost::shared_ptr<ProcessingSequence> ProcessFactoryFeature::processingSequence(
 bool ProcessFactoryFeature::needACam(const std::deque<double>& direction,
                                      const std::vector<double>& tipping) {
   if (direction.size() != 3 || tipping.size() != 3) return false;
-  double dot = 0.0;
+  double dot, p;
+  dotAndLengths(direction, tipping, &dot, &p);
+  if (p <= 1e-9) return false;
+  return isCamAngle(angle(dot, p) * 180.0 / M_PI);
+}
+
+void ProcessFactoryFeature::dotAndLengths(const std::deque<double>& direction,
+                                          const std::vector<double>& tipping,
+                                          double* dot, double* lengths) {
+  double product = 0.0;
   double directionSquared = 0.0;
   double tippingSquared = 0.0;
   for (size_t i = 0; i < 3; ++i) {
-    dot += direction[i] * tipping[i];
+    product += direction[i] * tipping[i];
     directionSquared += direction[i] * direction[i];
     tippingSquared += tipping[i] * tipping[i];
   }
-  const double p = std::sqrt(directionSquared) * std::sqrt(tippingSquared);
-  if (p <= 1e-9) return false;
-  // Rounding can push the cosine of (anti)parallel vectors just past 1,
-  // where the arc cosine has no value.
-  const double cosine = std::max(-1.0, std::min(1.0, dot / p));
-  return isCamAngle(std::acos(cosine) * 180.0 / M_PI);
+  *dot = product;
+  *lengths = std::sqrt(directionSquared) * std::sqrt(tippingSquared);
+}
+
+double ProcessFactoryFeature::angle(double dot, double lengths) {
+  return std::acos(std::max(-1.0, std::min(1.0, dot / lengths)));
 }
 
 int ProcessFactoryFeature::getPostNumber(const std::string& name) {

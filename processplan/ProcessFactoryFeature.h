@@ -92,6 +92,17 @@ class ProcessFactoryFeature : public QObject {
     return degrees >= 15.0 && degrees <= 165.0;
   }
 
+  // The dot product of two three-component vectors and the product of their
+  // lengths, which both cam decisions turn into an angle.
+  // REQUIRES: direction.size() == 3 && tipping.size() == 3
+  static void dotAndLengths(const std::deque<double>& direction,
+                            const std::vector<double>& tipping, double* dot,
+                            double* lengths);
+  // The angle in radians whose cosine is dot / lengths. Rounding can push
+  // the cosine of (anti)parallel vectors just past 1, where the arc cosine
+  // has no value; it is clamped.
+  static double angle(double dot, double lengths);
+
   // The next post number for `name`: 0 the first time a name is asked for
   // in the process, then 1, 2 and so on.
   static int getPostNumber(const std::string& name);

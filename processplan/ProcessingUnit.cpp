@@ -313,21 +313,11 @@ bool ProcessingUnit::needACam(
       partFeature_ ? partFeature_->processingDirection() : std::deque<double>();
   if (direction.size() != 3) return true;
 
-  double dot = 0.0;
-  double directionSquared = 0.0;
-  double tippingSquared = 0.0;
-  for (size_t i = 0; i < 3; ++i) {
-    dot += direction[i] * tipping[i];
-    directionSquared += direction[i] * direction[i];
-    tippingSquared += tipping[i] * tipping[i];
-  }
-  const double p = std::sqrt(directionSquared) * std::sqrt(tippingSquared);
+  double dot, p;
+  ProcessFactoryFeature::dotAndLengths(direction, tipping, &dot, &p);
   if (p == 0.0 || p < 1e-14) return true;
-  // Rounding can push the cosine of (anti)parallel vectors just past 1,
-  // where the arc cosine has no value.
-  const double cosine = std::max(-1.0, std::min(1.0, dot / p));
-  return ProcessFactoryFeature::isCamAngle(std::acos(cosine) *
-                                           57.29577951308232);
+  return ProcessFactoryFeature::isCamAngle(
+      ProcessFactoryFeature::angle(dot, p) * 57.29577951308232);
 }
 
 int ProcessingUnit::getSharedCamProcID() const {
