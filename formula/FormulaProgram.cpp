@@ -95,7 +95,8 @@ FormulaProgram::~FormulaProgram() { clearActions(); }
 
 void FormulaProgram::appendInstruction(Action::Opcode opcode, int name,
                                        double value) {
-  code_.push_back(Instruction{opcode, -1, name, value, nullptr});
+  code_.push_back(
+      Instruction{opcode, -1, name, value, nullptr, -1, -1, 0, false, false});
   runIsStale_ = true;
   ready_ = false;
   if (!simulationStopped_) {
@@ -318,9 +319,20 @@ namespace {
 const int kBinaryCount = Action::kOr - Action::kAdd + 1;
 const int kFoldedVariable = Action::kOr + 1 - Action::kAdd;
 const int kFoldedLiteral = kFoldedVariable + kBinaryCount;
+// A binary operator whose two operands are each a variable or a literal:
+// one step that pushes the result.
+const int kPaired = kFoldedLiteral + kBinaryCount;
 
 bool isBinaryOperator(int opcode) {
   return opcode >= Action::kAdd && opcode <= Action::kOr;
+}
+
+// A step that only pushes a known value: a variable, or a finite literal
+// (an infinite one must fail where it stands).
+template <typename Instruction>
+bool isOperandLoad(const Instruction& in) {
+  return in.opcode == Action::kVariable ||
+         (in.opcode == Action::kNumber && std::isfinite(in.value));
 }
 
 }  // namespace
@@ -330,10 +342,23 @@ void FormulaProgram::buildRunCode() const {
   const size_t n = code_.size();
   for (size_t i = 0; i < n; ++i) {
     const Instruction& in = code_[i];
+    if (i + 2 < n && isOperandLoad(in) && isOperandLoad(code_[i + 1]) &&
+        isBinaryOperator(code_[i + 2].opcode)) {
+      // Both operands are loaded by the one step, first then second, with
+      // their own checks, before the result is pushed.
+      const Instruction& second = code_[i + 1];
+      Instruction paired = in;
+      paired.opcode = code_[i + 2].opcode + kPaired;
+      paired.firstIsVariable = in.opcode == Action::kVariable;
+      paired.secondIsVariable = second.opcode == Action::kVariable;
+      paired.name2 = second.name;
+      paired.value2 = second.value;
+      run_.push_back(paired);
+      i += 2;
+      continue;
+    }
     const bool foldable =
-        i + 1 < n && isBinaryOperator(code_[i + 1].opcode) &&
-        (in.opcode == Action::kVariable ||
-         (in.opcode == Action::kNumber && std::isfinite(in.value)));
+        i + 1 < n && isBinaryOperator(code_[i + 1].opcode) && isOperandLoad(in);
     if (!foldable) {
       run_.push_back(in);
       continue;
@@ -355,8 +380,18 @@ void FormulaProgram::resolveNames() const {
   const bool functions = functionsMoved_;
   for (Instruction& in : run_) {
     const int op = in.opcode;
-    if (op == Action::kVariable || (op >= Action::kAdd + kFoldedVariable &&
-                                    op < Action::kAdd + kFoldedLiteral)) {
+    if (op >= Action::kAdd + kPaired) {
+      if (variables && in.firstIsVariable) {
+        auto it = variableIndex_.find(names_[in.name]);
+        in.slot = it == variableIndex_.end() ? -1 : it->second;
+      }
+      if (variables && in.secondIsVariable) {
+        auto it = variableIndex_.find(names_[in.name2]);
+        in.slot2 = it == variableIndex_.end() ? -1 : it->second;
+      }
+    } else if (op == Action::kVariable ||
+               (op >= Action::kAdd + kFoldedVariable &&
+                op < Action::kAdd + kFoldedLiteral)) {
       if (variables) {
         auto it = variableIndex_.find(names_[in.name]);
         in.slot = it == variableIndex_.end() ? -1 : it->second;
@@ -397,30 +432,47 @@ double FormulaProgram::eval() const {
   double top = 0;
   const Variable* vars = variables_.data();
 
-#define VELK_BINARY(CODE, EXPR)                               \
-  case Action::CODE: {                                        \
-    if (depth < 2) throw StackUnderflow();                    \
-    --depth;                                                  \
-    const double a = *--below;                                \
-    const double b = top;                                     \
-    top = (EXPR);                                             \
-    break;                                                    \
-  }                                                           \
-  case Action::CODE + kFoldedVariable: {                      \
-    if (in.slot < 0) throw VariableNotFound(names_[in.name]); \
-    const double b = vars[in.slot].value;                     \
-    if (!std::isfinite(b)) throw MathError();                 \
-    if (depth < 1) throw StackUnderflow();                    \
-    const double a = top;                                     \
-    top = (EXPR);                                             \
-    break;                                                    \
-  }                                                           \
-  case Action::CODE + kFoldedLiteral: {                       \
-    if (depth < 1) throw StackUnderflow();                    \
-    const double a = top;                                     \
-    const double b = in.value;                                \
-    top = (EXPR);                                             \
-    break;                                                    \
+#define VELK_BINARY(CODE, EXPR)                                   \
+  case Action::CODE: {                                            \
+    if (depth < 2) throw StackUnderflow();                        \
+    --depth;                                                      \
+    const double a = *--below;                                    \
+    const double b = top;                                         \
+    top = (EXPR);                                                 \
+    break;                                                        \
+  }                                                               \
+  case Action::CODE + kFoldedVariable: {                          \
+    if (in.slot < 0) throw VariableNotFound(names_[in.name]);     \
+    const double b = vars[in.slot].value;                         \
+    if (!std::isfinite(b)) throw MathError();                     \
+    if (depth < 1) throw StackUnderflow();                        \
+    const double a = top;                                         \
+    top = (EXPR);                                                 \
+    break;                                                        \
+  }                                                               \
+  case Action::CODE + kFoldedLiteral: {                           \
+    if (depth < 1) throw StackUnderflow();                        \
+    const double a = top;                                         \
+    const double b = in.value;                                    \
+    top = (EXPR);                                                 \
+    break;                                                        \
+  }                                                               \
+  case Action::CODE + kPaired: {                                  \
+    double a = in.value;                                          \
+    if (in.firstIsVariable) {                                     \
+      if (in.slot < 0) throw VariableNotFound(names_[in.name]);   \
+      a = vars[in.slot].value;                                    \
+      if (!std::isfinite(a)) throw MathError();                   \
+    }                                                             \
+    double b = in.value2;                                         \
+    if (in.secondIsVariable) {                                    \
+      if (in.slot2 < 0) throw VariableNotFound(names_[in.name2]); \
+      b = vars[in.slot2].value;                                   \
+      if (!std::isfinite(b)) throw MathError();                   \
+    }                                                             \
+    if (depth++) *below++ = top;                                  \
+    top = (EXPR);                                                 \
+    break;                                                        \
   }
 
   for (const Instruction& in : run_) {

@@ -106,6 +106,13 @@ class FormulaProgram {
     int name;        // index into names_, -1 for steps without a name
     double value;    // literal value
     void* function;  // resolved function, null while unresolved
+    // The second operand of a paired run step ("load, load, operator"),
+    // and whether each operand is a variable (else a literal).
+    int slot2;
+    int name2;
+    double value2;
+    bool firstIsVariable;
+    bool secondIsVariable;
   };
 
   // Names are short; comparing them in place beats a call to memcmp. The

@@ -38,6 +38,9 @@ TEST(FormulaProgramTest, FoldedOperandsKeepTheOrderOfErrors) {
     const char* message;
   } cases[] = {
       {"y+z", "Variable not found: y"},
+      {"x+z", "Variable not found: z"},
+      {"x*big", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
+      {"big*y", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
       {"1/0+z", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
       {"big*0", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
       {"2*1e999", "Illegal calculation (division by zero, sqrt(-1) etc.)."},
