@@ -9,6 +9,7 @@
 #include "costdata/PriceUnit.h"
 #include "costdata/Surcharge.h"
 #include "costdata/ToolMaterial.h"
+#include "sharing/componentShareRelationship.h"
 
 namespace VelkData {
 
@@ -282,6 +283,32 @@ void CostDatabase::SetOpTypKey(const std::string& type,
 
 std::string CostDatabase::GetOpTypKey(const std::string& type) {
   return opTypKeys_[type];
+}
+
+void CostDatabase::AddSharingRelationship(
+    const boost::shared_ptr<componentShareRelationship>& relationship) {
+  if (relationship) sharingRelationships_.push_back(relationship);
+}
+
+int CostDatabase::SharingRelationshipCount() const {
+  return static_cast<int>(sharingRelationships_.size());
+}
+
+boost::shared_ptr<componentShareRelationship>
+CostDatabase::GetSharingRelationship(int i) const {
+  return itemAt(sharingRelationships_, i);
+}
+
+std::vector<boost::shared_ptr<componentShareRelationship>>
+CostDatabase::GetMatchingSharingRelationships(
+    const std::vector<boost::shared_ptr<TamberData::Component>>& components)
+    const {
+  std::vector<boost::shared_ptr<componentShareRelationship>> matching;
+  for (const auto& relationship : sharingRelationships_) {
+    if (relationship && relationship->inputMatch(components))
+      matching.push_back(relationship);
+  }
+  return matching;
 }
 
 void CostDatabase::addInformation(const std::string& label,

@@ -16,6 +16,7 @@ class access;
 }  // namespace boost
 
 namespace TamberData {
+class Component;
 class ProcessDatabase;
 }  // namespace TamberData
 
@@ -29,6 +30,7 @@ class Press;
 class PriceUnit;
 class Surcharge;
 class ToolMaterial;
+class componentShareRelationship;
 
 // The whole cost master data: manufacturing steps, tool materials, price
 // units, cost properties, surcharges of every kind, presses, base
@@ -206,6 +208,22 @@ class CostDatabase : public QObject {
     componentCostFactory_ = factory;
   }
 
+  // --- Share relationships ------------------------------------------
+
+  // Appends `relationship`; an empty pointer is ignored.
+  void AddSharingRelationship(
+      const boost::shared_ptr<componentShareRelationship>& relationship);
+  int SharingRelationshipCount() const;
+  // The relationship at `i`; an empty pointer when `i` is outside
+  // [0, SharingRelationshipCount()).
+  boost::shared_ptr<componentShareRelationship> GetSharingRelationship(
+      int i) const;
+  // Every relationship whose `inputMatch(components)` holds, in list order.
+  std::vector<boost::shared_ptr<componentShareRelationship>>
+  GetMatchingSharingRelationships(
+      const std::vector<boost::shared_ptr<TamberData::Component>>& components)
+      const;
+
   // --- Information entries --------------------------------------------
 
   // Appends the entry (`label`, `data`); equal labels may repeat.
@@ -273,6 +291,8 @@ class CostDatabase : public QObject {
   boost::shared_ptr<ComponentCostFactory> componentCostFactory_;
   std::vector<boost::shared_ptr<BaseAssembly>> baseAssemblies_;
   std::map<std::string, std::string> opTypKeys_;
+  std::vector<boost::shared_ptr<componentShareRelationship>>
+      sharingRelationships_;
   std::vector<boost::shared_ptr<void>> temporaryPtrs_;
 };
 

@@ -68,6 +68,8 @@
 #include "external/XoloClient.h"
 #include "external/XoloExceptions.h"
 
+#include "sharing/componentShareRelationship.h"
+
 #include "report/CostTable.h"
 #include "report/CostTableItem.h"
 
