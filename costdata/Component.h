@@ -17,6 +17,7 @@ namespace VelkData {
 class CostDriver;
 class FormulaContainer;
 class Operation;
+class componentShareRelationship;
 }  // namespace VelkData
 
 namespace TamberData {
@@ -57,6 +58,38 @@ class Component {
   Component();
   // As the default constructor, then `componentKey` and `label` are set.
   Component(const std::string& label, const std::string& componentKey);
+  // The one component that stands for `components` used together in
+  // several operations (a die set serving a run of stages). Identity (label
+  // and key) comes from the relationship's shared component, or from the
+  // first of `components` without a relationship; state 0, no database
+  // mismatch. Each parameter k of that identity is made from the inputs:
+  // without a relationship it is a copy of the first component's; with one,
+  // merge mode k of the relationship decides:
+  //   0, 2  copy of the first component's parameter k;
+  //   1     a span over the press line, "0.5*CD_MERGE_FIRST+<n-1>*CD_PR_PI
+  //         +0.5*CD_MERGE_LAST" over auxiliary clones of the first and last
+  //         inputs' parameter k (a cut-off first operation adds its whole
+  //         parameter as "CD_MERGE_CUTOFF" and the span starts at the second
+  //         input); the pitch term only where the press has "CD_PR_PI";
+  //   3     copy of the last component's parameter k;
+  //   4, 5  copy from the input with the largest (smallest) value; ties keep
+  //         the earlier input, no value above 0 (below the largest double)
+  //         keeps the first, and an input whose value cannot be read is
+  //         logged and passed over;
+  //   6     the sum "(f1)+(f2)+..." of the inputs' formulas, taking over
+  //         their dependencies and has-impact-on entries.
+  // A mode missing from the relationship or outside 0 to 6 is logged and
+  // treated as 0. A copy always brings the rounding rule and clones of the
+  // standard limits of the component it comes from.
+  // When an input lacks parameter k, "ERROR: component merge carried out
+  // with illegal parameter" goes to standard output and the component keeps
+  // the parameters made so far. Without any component the result is the
+  // empty component of the default constructor.
+  // Throws the compile errors of a formula text that no longer compiles.
+  Component(
+      const boost::shared_ptr<VelkData::componentShareRelationship>&
+          relationship,
+      const std::vector<boost::shared_ptr<Component>>& components);
   Component(const Component& other) = default;
   Component& operator=(const Component& other) = default;
   virtual ~Component();
@@ -214,6 +247,9 @@ class Component {
   friend class boost::serialization::access;
   // Lets the unit tests reach the catalogue table.
   friend class ComponentTestPeer;
+  // Builds the parameters of a shared component from its inputs' parameters
+  // and standard limits (sharing/ComponentSharing.cpp).
+  friend class ComponentMerge;
 
   // Defined with the archive code in persistence/.
   template <class Archive>

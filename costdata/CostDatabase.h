@@ -18,6 +18,7 @@ class access;
 namespace TamberData {
 class Component;
 class ProcessDatabase;
+class ProcessingUnit;
 }  // namespace TamberData
 
 namespace VelkData {
@@ -26,6 +27,7 @@ class BaseAssembly;
 class ComponentCostFactory;
 class CostProperty;
 class ManufacturingStep;
+class Operation;
 class Press;
 class PriceUnit;
 class Surcharge;
@@ -224,6 +226,93 @@ class CostDatabase : public QObject {
       const std::vector<boost::shared_ptr<TamberData::Component>>& components)
       const;
 
+  // --- Die-set sharing ------------------------------------------------
+  // These work on the process plan (`ProcessDB`) and do nothing without
+  // one. The host calls them; nothing in the library does by itself.
+
+  // Rebuilds the index of processing units per operation: one entry per
+  // place of the press line, holding in feature order (depth first) and
+  // unit order every unit whose operation is the operation at that place
+  // (the same object). Units without an operation, or with one that is not
+  // in the line, are not entered. The index is not archived and goes stale
+  // when operations or units change.
+  void updatePUDatabase();
+  // The units of entry `op` (a copy); empty when `op` is outside the index.
+  std::vector<boost::shared_ptr<TamberData::ProcessingUnit>> getPUsForOP(
+      int op) const;
+  // The length of entry `op`; 0 when `op` is outside the index.
+  int getNumberOfPUsForOP(int op) const;
+  // One more than the highest index from 1 upward whose entry holds units;
+  // 0 when none does. Entry 0 is never looked at, so units on the first
+  // operation alone give 0, as does an index of fewer than two entries.
+  int getNumberOfOccupiedOPs() const;
+
+  // Puts `operation` in the place of the operation at `op`, keeping its
+  // units: `operation` first gets a clone of the first base assembly of the
+  // database serving its type (if any), then takes over the driver values
+  // of the old operation (`ReplaceOperationAt` with values), and every unit
+  // of the old operation moves to it. The index is not rebuilt. An `op`
+  // outside the line or an empty `operation` changes nothing.
+  // Throws what `ProcessingUnit::setOperation` throws.
+  void replaceOPandUpdatePUs(int op,
+                             const boost::shared_ptr<Operation>& operation);
+
+  // Whether the part lies along x: the value of cost driver "CD_PA_35" is
+  // strictly below that of "CD_PA_36". False when either is missing, is no
+  // cost driver or has no value, and for values that are not numbers.
+  bool partHasXOrientation() const;
+
+  // Lets the operations `first` to `last` run in one die set: the upper die
+  // sets of their base assemblies become one shared component (built by the
+  // first share relationship that matches them), which every one of those
+  // base assemblies receives with the amount "1" and merge behaviour 2; then
+  // likewise the lower die sets. The die-set value "CD_OP_70" of the first
+  // operation is made visible and handed to the others, which are hidden.
+  // Nothing happens unless 0 <= first < last < OperationCount() and every
+  // operation of the range has an upper die set. When one lacks a lower die
+  // set, only the upper half is shared. A half that no relationship matches
+  // stays unshared, with a debug line naming the component keys.
+  void shareDieSets(int first, int last);
+
+  // Shares the components of the base assemblies of operations `first` to
+  // `last`. Each component of the first operation's assembly held with
+  // merge behaviour 1 or 2 heads a group with the components of the same key
+  // in the other assemblies: the n-th component of a key pairs with the n-th
+  // component of that key in each other assembly, and an assembly without
+  // one adds nobody. For behaviour 1 the shared component copies the first
+  // member's parameters, serves the operations of the range, and its amount
+  // is a clone of the first member's in which "CD_OP_02" (the operations it
+  // spans) becomes "(CD_OP_02+<members - 1>*CD_PR_PI)" when the first
+  // operation's press has a pitch "CD_PR_PI"; every assembly of the range
+  // receives it with merge behaviour 1. For behaviour 2 the first matching
+  // share relationship builds it, with amount "1" and merge behaviour 2; a
+  // group no relationship matches stays unshared, with a debug line naming
+  // the component keys. Finally "CD_OP_70" is handed over as in
+  // `shareDieSets`. Nothing happens unless 0 <= first < last <
+  // OperationCount() and every operation of the range has a base assembly.
+  void shareBaseassemblies(int first, int last);
+
+  // Makes every shared die set visible as an auxiliary operation of its
+  // own. A component counts as shared when the base assemblies of two or
+  // more operations hold that very object, each with a positive merge
+  // behaviour. Shared components held by exactly the same operations form
+  // one die set, in the order the line first meets them. Each die set
+  // becomes an operation "DIESET <n>" (n = 1, 2, ...) of type "DIESET" whose
+  // base assembly, also labelled "DIESET <n>" and of type "DIESET", holds a
+  // clone of each component with a clone of its amount formula and the
+  // merge behaviour of its first holder. The source components are frozen,
+  // and the new operations are appended to the line. While the line already holds "DIESET" operations
+  // nothing is added, so that a die set never appears twice.
+  void collectDiesetCompsInFakeOperations();
+  // Removes the auxiliary operations again: everything from the first
+  // operation with a "DIESET" base assembly to the end of the line, each
+  // unshared before it goes. Then every component held with a positive merge
+  // behaviour by a remaining operation loses its frozen bit, also when no
+  // auxiliary operation existed. After `collectDiesetCompsInFakeOperations`
+  // this restores line and component states exactly, as long as no shared
+  // component was frozen before.
+  void removeDiesetFakeOperations();
+
   // --- Information entries --------------------------------------------
 
   // Appends the entry (`label`, `data`); equal labels may repeat.
@@ -294,6 +383,9 @@ class CostDatabase : public QObject {
   std::vector<boost::shared_ptr<componentShareRelationship>>
       sharingRelationships_;
   std::vector<boost::shared_ptr<void>> temporaryPtrs_;
+  // The processing units per operation index; see `updatePUDatabase`.
+  std::vector<std::vector<boost::shared_ptr<TamberData::ProcessingUnit>>>
+      puDatabase_;
 };
 
 }  // namespace VelkData

@@ -43,7 +43,14 @@ class componentShareRelationship {
 
   // Turns this relationship into built-in kind 1 ("REL_300_00", keys
   // beginning with "CT_300") or kind 2 ("REL_301_00", "CT_301") over
-  // `components`. Any other kind changes nothing.
+  // `components`: the inputs are `components`, followed once more by the
+  // first of them with the kind's key prefix, which also becomes the shared
+  // component (without one, the shared component is left as it was). Unless
+  // there are no inputs, the merge table gets one row per input and the
+  // merge modes one entry per parameter of the first input; the first seven
+  // entries are 0 to 6 in the table and 2, 2, 1, 4, 2, 2, 2 in the modes,
+  // further entries 0. A first input with fewer than seven parameters gets
+  // only the entries it has. Any other kind changes nothing.
   void initFakeRelationship(int kind, const ComponentList& components);
 
   // Whether every component of `components` finds an input component with
