@@ -20,9 +20,13 @@
 
 namespace TamberData {
 
+namespace {
+
 typedef boost::shared_ptr<Component> ComponentPtr;
 typedef boost::shared_ptr<VelkData::CostDriver> DriverPtr;
 typedef boost::shared_ptr<VelkData::FormulaContainer> ContainerPtr;
+
+}  // namespace
 
 // Makes parameter k of a shared component from the inputs' parameter k.
 // Every member answers false when an input it needs lacks the parameter (or
