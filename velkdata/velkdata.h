@@ -73,4 +73,6 @@
 #include "report/CostTable.h"
 #include "report/CostTableItem.h"
 
+#include "estimate/SampleDatabase.h"
+
 #endif  // VELKDATA_VELKDATA_H
