@@ -73,6 +73,7 @@
 #include "report/CostTable.h"
 #include "report/CostTableItem.h"
 
+#include "estimate/CostEstimate.h"
 #include "estimate/SampleDatabase.h"
 
 #endif  // VELKDATA_VELKDATA_H
