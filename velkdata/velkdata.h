@@ -74,6 +74,7 @@
 #include "report/CostTableItem.h"
 
 #include "estimate/CostEstimate.h"
+#include "estimate/EstimateReport.h"
 #include "estimate/FormulaCheck.h"
 #include "estimate/SampleDatabase.h"
 
