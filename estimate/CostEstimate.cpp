@@ -219,11 +219,11 @@ class CostEstimate::Builder {
     auto found = surchargeCache_.find(s.get());
     if (found == surchargeCache_.end()) {
       const AppliedSurcharge applied = applySurcharge(*s, op, "");
-      found = surchargeCache_
-                  .insert(std::make_pair(
-                      s.get(), std::make_pair(applied.fraction,
-                                              applied.complete)))
-                  .first;
+      found =
+          surchargeCache_
+              .insert(std::make_pair(
+                  s.get(), std::make_pair(applied.fraction, applied.complete)))
+              .first;
     }
     if (!found->second.second) *complete = false;
     return found->second.first;
@@ -279,8 +279,7 @@ class CostEstimate::Builder {
     }
     result.generalMaterialSurcharge =
         result.materialCost * out_.materialFraction_;
-    result.generalProcessSurcharge =
-        result.processCost * out_.processFraction_;
+    result.generalProcessSurcharge = result.processCost * out_.processFraction_;
     const double base = result.materialCost + result.generalMaterialSurcharge +
                         result.processCost + result.generalProcessSurcharge;
     double fractions = 0.0;
@@ -409,10 +408,9 @@ class CostEstimate::Builder {
     for (const auto& entry : piece.materialAmounts()) {
       const boost::shared_ptr<ToolMaterial>& material = entry.first;
       if (!material) continue;
-      CostItem& item =
-          itemFor(c.materials, materialOrders,
-                  orderOf(materialOrder_, material.get()), material->id(),
-                  material->label());
+      CostItem& item = itemFor(c.materials, materialOrders,
+                               orderOf(materialOrder_, material.get()),
+                               material->id(), material->label());
       item.rate = material->CostPerVolumeUnit();
       bool complete = true;
       item.surcharge =
@@ -435,13 +433,13 @@ class CostEstimate::Builder {
     for (const auto& entry : piece.stepAmounts()) {
       const boost::shared_ptr<ManufacturingStep>& step = entry.first;
       if (!step) continue;
-      CostItem& item = itemFor(c.steps, stepOrders,
-                               orderOf(stepOrder_, step.get()), step->id(),
-                               step->label());
+      CostItem& item =
+          itemFor(c.steps, stepOrders, orderOf(stepOrder_, step.get()),
+                  step->id(), step->label());
       item.rate = step->CostPerHour();
       bool complete = true;
-      item.surcharge = cachedSurcharge(db_.ManufacturingStepSurcharge(step),
-                                       op, &complete);
+      item.surcharge =
+          cachedSurcharge(db_.ManufacturingStepSurcharge(step), op, &complete);
       item.factor = stepFactor(*step, op, c, &complete);
       const Evaluation hours = evaluate(entry.second);
       if (!hours.ok) {
@@ -473,8 +471,8 @@ class CostEstimate::Builder {
                      formulaText(*factor), value.reason});
       }
       found = factorCache_
-                  .insert(std::make_pair(&step, std::make_pair(value.value,
-                                                               value.ok)))
+                  .insert(std::make_pair(&step,
+                                         std::make_pair(value.value, value.ok)))
                   .first;
     }
     if (!found->second.second) *complete = false;
@@ -492,8 +490,6 @@ class CostEstimate::Builder {
   std::map<const ManufacturingStep*, std::pair<double, bool>> factorCache_;
 };
 
-CostEstimate::CostEstimate(const CostDatabase& db) {
-  Builder(db, *this).run();
-}
+CostEstimate::CostEstimate(const CostDatabase& db) { Builder(db, *this).run(); }
 
 }  // namespace VelkData

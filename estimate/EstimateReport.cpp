@@ -68,9 +68,9 @@ EstimateReport::EstimateReport(const CostEstimate& estimate) {
   const std::string currency =
       estimate.currency().empty() ? "" : " " + estimate.currency();
   Row header;
-  header.cells = {"Operation",           "Component",       "Source",
-                  "Amount",              "Material" + currency,
-                  "Process" + currency,  "Cost" + currency};
+  header.cells = {"Operation",      "Component",           "Source",
+                  "Amount",         "Material" + currency, "Process" + currency,
+                  "Cost" + currency};
   header.bold = true;
   rows.push_back(header);
 
@@ -105,13 +105,13 @@ EstimateReport::EstimateReport(const CostEstimate& estimate) {
     rows.push_back(material);
     Row process;
     process.cells[kComponent] = "General process surcharge";
-    process.cells[kSource] = percent(estimate.generalProcessSurchargeFraction());
+    process.cells[kSource] =
+        percent(estimate.generalProcessSurchargeFraction());
     setMoney(process, kCost, op.generalProcessSurcharge);
     rows.push_back(process);
     for (const CostEstimate::AppliedSurcharge& s : op.typeSurcharges) {
       Row row;
-      row.cells[kComponent] =
-          "Surcharge " + (s.label.empty() ? s.id : s.label);
+      row.cells[kComponent] = "Surcharge " + (s.label.empty() ? s.id : s.label);
       row.cells[kSource] = s.complete ? percent(s.fraction) : "(incomplete)";
       setMoney(row, kCost, s.cost);
       rows.push_back(row);
@@ -193,7 +193,8 @@ std::string EstimateReport::text() const {
   for (int r = 0; r < rows; ++r) {
     if (spanning_[r]) continue;
     for (int c = 0; c < columns; ++c) {
-      widths[c] = std::max(widths[c], table_.getEntry(r, c).getStringData().size());
+      widths[c] =
+          std::max(widths[c], table_.getEntry(r, c).getStringData().size());
     }
   }
   std::string out;

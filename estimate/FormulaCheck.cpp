@@ -43,7 +43,8 @@ std::vector<std::string> variableNames(const std::string& text) {
   size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];
-    if (isDigit(c) || (c == '.' && i + 1 < text.size() && isDigit(text[i + 1]))) {
+    if (isDigit(c) ||
+        (c == '.' && i + 1 < text.size() && isDigit(text[i + 1]))) {
       while (i < text.size() && (isDigit(text[i]) || text[i] == '.')) ++i;
       if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
@@ -177,8 +178,9 @@ class FormulaCheck::Walker {
     }
   }
 
-  void addOperation(const std::string& label, const OperationPtr& op,
-                    const boost::shared_ptr<TamberData::ProcessDatabase>& plan) {
+  void addOperation(
+      const std::string& label, const OperationPtr& op,
+      const boost::shared_ptr<TamberData::ProcessDatabase>& plan) {
     for (const DriverPtr& d : op->GetAllCostDrivers()) {
       if (d) addDriver(join(label, d->id()), d, {});
     }
@@ -187,8 +189,8 @@ class FormulaCheck::Walker {
       for (int i = 0; i < assembly->ComponentCount(); ++i) {
         const boost::shared_ptr<TamberData::Component> c =
             assembly->ComponentAt(i);
-        const std::string name = c ? c->label() : "component " +
-                                                      std::to_string(i + 1);
+        const std::string name =
+            c ? c->label() : "component " + std::to_string(i + 1);
         addContainer(join(join(label, assembly->label()), name + " / amount"),
                      assembly->AmountFormulaAt(i), {});
         addComponent(join(label, name), c);
@@ -207,8 +209,7 @@ class FormulaCheck::Walker {
             unit->amountFormulaAt(j), {});
       }
       for (int j = 0; j < unit->componentCount(); ++j) {
-        const boost::shared_ptr<TamberData::Component> c =
-            unit->componentAt(j);
+        const boost::shared_ptr<TamberData::Component> c = unit->componentAt(j);
         if (c) addComponent(join(place, c->label()), c);
       }
     }

@@ -153,13 +153,12 @@ void addRecords(CostDatabase& db, Records& r) {
   db.SetCurrency("EUR");
   db.SetMaterialCostSurcharge(0.05);
   db.SetProcessCostSurcharge(0.10);
-  db.SetMaterialSurcharge(
-      r.toolSteel, surcharge("S_ALLOY", "Alloy surcharge", "0.08"));
+  db.SetMaterialSurcharge(r.toolSteel,
+                          surcharge("S_ALLOY", "Alloy surcharge", "0.08"));
   db.SetManufacturingStepSurcharge(
       r.cnc, surcharge("S_CNC_TOOLING", "Cutter wear", "0.05"));
-  db.AddOperationTypeSurcharge(
-      "DRAW",
-      surcharge("S_DRAW_DEPTH", "Deep draw", "min(0.2,DRAW_DEPTH/1000)"));
+  db.AddOperationTypeSurcharge("DRAW", surcharge("S_DRAW_DEPTH", "Deep draw",
+                                                 "min(0.2,DRAW_DEPTH/1000)"));
   db.AddOperationTypeSurcharge(
       "TRIM", surcharge("S_SCRAP_CUTTER", "Scrap cutters", "0.04"));
   db.AddTotalCostSurcharge(
@@ -177,11 +176,11 @@ void addRecords(CostDatabase& db, Records& r) {
 // A component whose parameters are computed by `formulas` (one per
 // parameter id), each rounded by `rule`, with standard limits wide enough
 // that the catalogue never splits them.
-ComponentPtr component(const std::string& label, const std::string& key,
-                       const std::vector<std::pair<std::string, std::string>>&
-                           parameters,
-                       TamberData::Component::RoundingRule rule =
-                           TamberData::Component::kRoundUp) {
+ComponentPtr component(
+    const std::string& label, const std::string& key,
+    const std::vector<std::pair<std::string, std::string>>& parameters,
+    TamberData::Component::RoundingRule rule =
+        TamberData::Component::kRoundUp) {
   ComponentPtr c = boost::make_shared<TamberData::Component>(label, key);
   for (const auto& p : parameters) {
     c->addParameter(driver(p.first, p.first, p.second, "mm"), rule,
@@ -196,8 +195,8 @@ void addSlot(
     ComponentCostFactory& factory, const ComponentPtr& c, float accuracy,
     const std::vector<std::pair<boost::shared_ptr<ToolMaterial>, std::string>>&
         materials,
-    const std::vector<std::pair<boost::shared_ptr<ManufacturingStep>,
-                                std::string>>& steps) {
+    const std::vector<
+        std::pair<boost::shared_ptr<ManufacturingStep>, std::string>>& steps) {
   ComponentCost cost(c);
   cost.setLabel(c->label());
   for (const auto& m : materials) {
@@ -297,15 +296,15 @@ OperationPtr referenceOperation(
   } else if (type == "TRIM") {
     height = "PART_DEPTH+400";
   }
-  op->SetLength(driver("DIE_LEN", "Die length", length, "mm"),
-                formula("500"), formula("6000"));
+  op->SetLength(driver("DIE_LEN", "Die length", length, "mm"), formula("500"),
+                formula("6000"));
   op->SetWidth(driver("DIE_WID", "Die width", width, "mm"), formula("400"),
                formula("3000"));
-  op->SetHeight(driver("DIE_HGT", "Die height", height, "mm"),
-                formula("300"), formula("1500"));
+  op->SetHeight(driver("DIE_HGT", "Die height", height, "mm"), formula("300"),
+                formula("1500"));
   if (type == "DRAW") {
-    op->AddCostDriver(driver("DRAW_DEPTH", "Drawing depth", "PART_DEPTH",
-                             "mm"));
+    op->AddCostDriver(
+        driver("DRAW_DEPTH", "Drawing depth", "PART_DEPTH", "mm"));
   } else if (type == "TRIM") {
     op->AddCostDriver(driver("CUT_LEN", "Trim line length",
                              "2*(PART_LENGTH+PART_WIDTH)", "mm"));
@@ -374,8 +373,7 @@ boost::shared_ptr<CostDatabase> buildSampleDatabase(int operations) {
   for (const char* type : kTypes) {
     boost::shared_ptr<BaseAssembly> assembly = baseAssembly(type, k);
     db->AddBaseAssembly(assembly);
-    plan->SetReferenceOperation(type,
-                                referenceOperation(type, assembly, part));
+    plan->SetReferenceOperation(type, referenceOperation(type, assembly, part));
   }
 
   boost::shared_ptr<Press> press =
@@ -386,8 +384,8 @@ boost::shared_ptr<CostDatabase> buildSampleDatabase(int operations) {
         boost::make_shared<VelkUtils::Stage>("Stage " + std::to_string(i + 1));
     stage->setStageID(i + 1);
     stage->setTippingVector({0.0, 0.0, 1.0});
-    stage->setAllowedOperationTypes({kTypes[0], kTypes[1], kTypes[2],
-                                     kTypes[3]});
+    stage->setAllowedOperationTypes(
+        {kTypes[0], kTypes[1], kTypes[2], kTypes[3]});
     press->setStageAt(i, stage);
   }
   db->AddPress(press);
@@ -419,23 +417,21 @@ boost::shared_ptr<CostDatabase> buildSampleDatabase(int operations) {
 
     const std::string n = std::to_string(i + 1);
     if (type == "TRIM") {
-      plan->addTopLevelPartFeature(feature("OuterBoundary", "Boundary " + n,
-                                           3960.0, k.trimSteel,
-                                           "ceil(CUT_LEN/500)", op, typeIDs,
-                                           mapping));
+      plan->addTopLevelPartFeature(
+          feature("OuterBoundary", "Boundary " + n, 3960.0, k.trimSteel,
+                  "ceil(CUT_LEN/500)", op, typeIDs, mapping));
     } else if (type == "FLANGE") {
-      plan->addTopLevelPartFeature(feature("Flange", "Flange " + n, 2400.0,
-                                           k.flangeSteel,
-                                           "ceil(FLANGE_LEN/600)", op,
-                                           typeIDs, mapping));
+      plan->addTopLevelPartFeature(
+          feature("Flange", "Flange " + n, 2400.0, k.flangeSteel,
+                  "ceil(FLANGE_LEN/600)", op, typeIDs, mapping));
       flange = op;
     } else if (type == "PIERCE") {
       const double pi = 3.14159265358979323846;
       for (int h = 0; h < 6; ++h) {
         const double diameter = h < 4 ? 12.0 : 20.0;
-        plan->addTopLevelPartFeature(feature(
-            "HoleRound", "Hole " + n + "." + std::to_string(h + 1),
-            pi * diameter, k.piercePunch, "1", op, typeIDs, mapping));
+        plan->addTopLevelPartFeature(
+            feature("HoleRound", "Hole " + n + "." + std::to_string(h + 1),
+                    pi * diameter, k.piercePunch, "1", op, typeIDs, mapping));
       }
       // The piercing die sits in the flanging die's die set.
       if (flange) {

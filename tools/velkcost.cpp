@@ -14,7 +14,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: velkcost [--csv]                   estimate of the built-in sample\n"
+    "usage: velkcost [--csv]                   estimate of the built-in "
+    "sample\n"
     "       velkcost cost [FILE] [--csv]       estimate of a database file\n"
     "       velkcost check [FILE]              check every formula\n"
     "       velkcost dump [FILE]               operations, base assemblies,\n"
@@ -77,8 +78,7 @@ boost::shared_ptr<VelkData::CostDatabase> loadDatabase(
   } catch (const std::exception& e) {
     reason = e.what();
   }
-  std::cerr << "velkcost: " << path
-            << ": not a readable cost database archive"
+  std::cerr << "velkcost: " << path << ": not a readable cost database archive"
             << (reason.empty() ? "" : " (" + oneLine(reason) + ")") << "\n";
   return boost::shared_ptr<VelkData::CostDatabase>();
 }
@@ -157,8 +157,8 @@ std::string amountOf(const boost::shared_ptr<VelkData::FormulaContainer>& f) {
 int dump(const std::string& path) {
   const boost::shared_ptr<VelkData::CostDatabase> db = loadDatabase(path);
   if (!db) return 2;
-  std::cout << "Cost database " << db->id() << ", currency "
-            << db->Currency() << "\n";
+  std::cout << "Cost database " << db->id() << ", currency " << db->Currency()
+            << "\n";
   std::cout << "  Cost properties\n";
   for (int i = 0; i < db->CostPropertyCount(); ++i) {
     const auto driver = boost::dynamic_pointer_cast<VelkData::CostDriver>(
@@ -183,7 +183,8 @@ int dump(const std::string& path) {
       std::cout << "  Base assembly " << assembly->label() << "\n";
       for (int i = 0; i < assembly->ComponentCount(); ++i) {
         const auto c = assembly->ComponentAt(i);
-        if (c) dumpComponent(*c, amountOf(assembly->AmountFormulaAt(i)), "    ");
+        if (c)
+          dumpComponent(*c, amountOf(assembly->AmountFormulaAt(i)), "    ");
       }
     }
     const auto units = plan->getProcUnitsFromOP(op);

@@ -14,7 +14,7 @@ using VelkData::CostEstimate;
 // 150 mm, the catalogue's amount formulas, rates and surcharges.
 namespace hand {
 
-const double kCastIron = 2.1 * 7.2;  // per dm3: price per kg x density
+const double kCastIron = 2.1 * 7.2;          // per dm3: price per kg x density
 const double kToolSteel = 7.5 * 7.7 * 1.08;  // with the alloy surcharge
 const double kSteel = 1.3 * 7.85;
 
@@ -39,8 +39,7 @@ Cost times(int n, Cost c) {
 }
 
 Cost lowerShoe(double l, double w, double h) {
-  return {l * w * h * 0.55 / 1e6 * kCastIron,
-          cnc(l * w / 80000) + assembly(4)};
+  return {l * w * h * 0.55 / 1e6 * kCastIron, cnc(l * w / 80000) + assembly(4)};
 }
 Cost upperShoe(double l, double w, double h) {
   return {l * w * h * 0.5 / 1e6 * kCastIron, cnc(l * w / 90000) + assembly(4)};
@@ -222,10 +221,10 @@ TEST_F(CostEstimateTest, FailingOperationDriverReachesEveryFormulaThatReadsIt) {
   const std::string lines = issueLines(estimate);
   // The punch height reads the drawing depth, and so does the draw
   // surcharge; neither falls back to a number.
-  EXPECT_NE(std::string::npos,
-            lines.find("OP10 / Draw punch / PUNCH_H: ")) << lines;
-  EXPECT_NE(std::string::npos,
-            lines.find("OP10 / surcharge S_DRAW_DEPTH: ")) << lines;
+  EXPECT_NE(std::string::npos, lines.find("OP10 / Draw punch / PUNCH_H: "))
+      << lines;
+  EXPECT_NE(std::string::npos, lines.find("OP10 / surcharge S_DRAW_DEPTH: "))
+      << lines;
   EXPECT_NE(std::string::npos,
             lines.find("in formula \"min(0.2,DRAW_DEPTH/1000)\""))
       << lines;
@@ -264,8 +263,7 @@ TEST_F(CostEstimateTest, MaterialSurchargeAppliesToItsMaterialOnly) {
   EXPECT_DOUBLE_EQ(before.operations()[0].subtotal,
                    after.operations()[0].subtotal);
   // Eight trim steels of 6 dm3: 0.10 more of their unsurcharged price.
-  expectMoney(before.operations()[1].materialCost +
-                  8 * 6 * 7.5 * 7.7 * 0.10,
+  expectMoney(before.operations()[1].materialCost + 8 * 6 * 7.5 * 7.7 * 0.10,
               after.operations()[1].materialCost);
   expectMoney(before.operations()[1].processCost,
               after.operations()[1].processCost);

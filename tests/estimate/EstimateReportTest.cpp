@@ -74,7 +74,10 @@ TEST_F(EstimateReportTest, TextAlignsNumbersRight) {
 }
 
 TEST_F(EstimateReportTest, IncompleteEstimateListsItsIssues) {
-  db_->ProcessDB()->OperationAt(1)->baseAssembly()->AmountFormulaAt(2)
+  db_->ProcessDB()
+      ->OperationAt(1)
+      ->baseAssembly()
+      ->AmountFormulaAt(2)
       ->setFormulaAt(0, "NO_SUCH_DRIVER*2");
   const CostEstimate estimate(*db_);
   ASSERT_FALSE(estimate.complete());
@@ -85,9 +88,10 @@ TEST_F(EstimateReportTest, IncompleteEstimateListsItsIssues) {
   EXPECT_NE(std::string::npos, text.find("\n  OP20 / Guide pin / amount: "));
   // The issue's text holds quotes, so CSV quotes it and doubles them.
   const std::string csv = report.csv();
+  EXPECT_NE(std::string::npos, csv.find("\n\"OP20 / Guide pin / amount: "))
+      << csv;
   EXPECT_NE(std::string::npos,
-            csv.find("\n\"OP20 / Guide pin / amount: ")) << csv;
-  EXPECT_NE(std::string::npos, csv.find("in formula \"\"NO_SUCH_DRIVER*2\"\"\""))
+            csv.find("in formula \"\"NO_SUCH_DRIVER*2\"\"\""))
       << csv;
 }
 

@@ -70,11 +70,12 @@ TEST_F(FormulaCheckTest, ReportsValuesThatFail) {
   driver(0, "DRAW_DEPTH")->getFormulaContainer()->setFormulaAt(0, "1/0");
   const FormulaCheck check(*db_);
   const std::string lines = findingLines(check);
-  EXPECT_NE(std::string::npos,
-            lines.find("OP10 / DRAW_DEPTH: value fails: ")) << lines;
+  EXPECT_NE(std::string::npos, lines.find("OP10 / DRAW_DEPTH: value fails: "))
+      << lines;
   // What reads the failing driver fails as well, each at its place.
   EXPECT_NE(std::string::npos,
-            lines.find("OP10 / Draw punch / PUNCH_H: value fails: ")) << lines;
+            lines.find("OP10 / Draw punch / PUNCH_H: value fails: "))
+      << lines;
 }
 
 TEST_F(FormulaCheckTest, ReportsSurchargesThatReadUnknownNames) {

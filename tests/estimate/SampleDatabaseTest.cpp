@@ -57,7 +57,8 @@ TEST(SampleDatabaseTest, FlangeAndPierceShareOneDieSet) {
   EXPECT_EQ((std::vector<int>{0, 1, 2, 2}), plan->getDiesetConfig(false));
 }
 
-TEST(SampleDatabaseTest, ProcessingUnitsInstantiateComponentsInTheirOperations) {
+TEST(SampleDatabaseTest,
+     ProcessingUnitsInstantiateComponentsInTheirOperations) {
   const boost::shared_ptr<VelkData::CostDatabase> db = buildSampleDatabase();
   const boost::shared_ptr<TamberData::ProcessDatabase> plan = db->ProcessDB();
   // 4000 mm of trim line in steels of at most 500 mm.

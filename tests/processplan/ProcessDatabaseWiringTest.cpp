@@ -66,7 +66,8 @@ TEST(ProcessDatabaseWiringTest, CreatedOperationComponentsReadItsOwnDrivers) {
   EXPECT_FLOAT_EQ(1500.0f, shoeLength(*plan.ReferenceOperation("TRIM")));
 }
 
-TEST(ProcessDatabaseWiringTest, TypeChangedOperationComponentsReadItsOwnDrivers) {
+TEST(ProcessDatabaseWiringTest,
+     TypeChangedOperationComponentsReadItsOwnDrivers) {
   ProcessDatabase plan;
   plan.SetReferenceOperation("TRIM", reference("TRIM", "1500"));
   plan.SetReferenceOperation("FLANGE", reference("FLANGE", "1800"));

@@ -8,8 +8,8 @@
 
 namespace {
 
-boost::shared_ptr<VelkData::CostDriver> driver(
-    const VelkData::Operation& op, const std::string& id) {
+boost::shared_ptr<VelkData::CostDriver> driver(const VelkData::Operation& op,
+                                               const std::string& id) {
   for (const auto& d : op.GetAllCostDrivers()) {
     if (d->id() == id) return d;
   }
@@ -31,7 +31,10 @@ int main(int argc, char** argv) {
   height->getFormulaContainer()->setFormulaAt(0, "DIE_WID/2");
   width->addDependency(height);
   height->addDependency(width);
-  db->ProcessDB()->OperationAt(2)->baseAssembly()->AmountFormulaAt(2)
+  db->ProcessDB()
+      ->OperationAt(2)
+      ->baseAssembly()
+      ->AmountFormulaAt(2)
       ->setFormulaAt(0, "NO_SUCH_DRIVER*2");
   auto broken = boost::make_shared<VelkData::CostDriverDouble>("BROKEN");
   broken->getFormulaContainer()->addFormulaString("2*(PART_LENGTH");
