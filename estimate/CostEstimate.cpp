@@ -263,6 +263,16 @@ class CostEstimate::Builder {
     for (const boost::shared_ptr<TamberData::ProcessingUnit>& unit :
          plan.getProcUnitsFromOP(op)) {
       if (!unit) continue;
+      // A unit whose amount formula fails made no components for it; that
+      // must not pass for a die that needs none.
+      for (int j = 0; j < unit->sourceComponentCount(); ++j) {
+        const Evaluation amount = evaluate(unit->amountFormulaAt(j));
+        if (amount.ok) continue;
+        const ComponentPtr source = unit->sourceComponentAt(j);
+        report(Issue{op->label(), source ? source->label() : std::string(),
+                     "amount in " + unit->label(),
+                     formulaText(unit->amountFormulaAt(j)), amount.reason});
+      }
       for (int j = 0; j < unit->componentCount(); ++j) {
         const ComponentPtr component = unit->componentAt(j);
         if (!component) continue;

@@ -28,7 +28,8 @@ class CostDatabase;
 //  1. Components. The operations of the press line are walked in order,
 //     empty places skipped. An operation's components are those of its base
 //     assembly, each needed `BaseAssembly::AmountAt` times, and those its
-//     processing units instantiated, each needed once. Omitted and
+//     processing units instantiated, each needed once (a unit's amount
+//     formula that fails is reported, since the unit then made none). Omitted and
 //     deactivated components are listed and cost nothing. A component
 //     object held by several operations (a shared die set) is costed once,
 //     in the first operation that holds it; later ones list it as shared.

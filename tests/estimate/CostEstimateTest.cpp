@@ -230,6 +230,18 @@ TEST_F(CostEstimateTest, FailingOperationDriverReachesEveryFormulaThatReadsIt) {
       << lines;
 }
 
+TEST_F(CostEstimateTest, FailingUnitAmountIsReportedAsMissingComponents) {
+  const auto units = plan_->getProcUnitsFromOP(plan_->OperationAt(1));
+  ASSERT_EQ(1u, units.size());
+  units[0]->amountFormulaAt(0)->setFormulaAt(0, "ceil(NO_SUCH/500)");
+  const CostEstimate estimate(*db_);
+  ASSERT_EQ(1u, estimate.issues().size());
+  EXPECT_EQ(0u, estimate.issues()[0].text().find(
+                    "OP20 / Trim steel / amount in Trim steel unit: "))
+      << estimate.issues()[0].text();
+  EXPECT_FALSE(estimate.operations()[1].complete);
+}
+
 TEST_F(CostEstimateTest, SurchargeFormulaFailureUsesNoUserFactor) {
   db_->AddTotalCostSurcharge(surcharge("S_BROKEN", "Broken", "UNKNOWN+1"));
   const CostEstimate estimate(*db_);
