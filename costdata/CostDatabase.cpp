@@ -49,12 +49,14 @@ bool findIdByLabel(const std::vector<boost::shared_ptr<T>>& items,
 }
 
 // Surcharges are unique by label within a list: a newcomer takes the place
-// of every namesake, or joins the end.
+// of every namesake, or joins the end. An empty label, like an empty id,
+// names nothing, so unlabelled surcharges never replace each other.
 void addOrReplaceByLabel(std::vector<boost::shared_ptr<Surcharge>>& list,
                          const boost::shared_ptr<Surcharge>& surcharge) {
+  const bool labelled = !surcharge->label().empty();
   bool replaced = false;
   for (boost::shared_ptr<Surcharge>& entry : list) {
-    if (!entry || entry->label() == surcharge->label()) {
+    if (!entry || (labelled && entry->label() == surcharge->label())) {
       entry = surcharge;
       replaced = true;
     }
@@ -243,6 +245,15 @@ int CostDatabase::OperationTypeSurchargeCount(const std::string& type) {
 boost::shared_ptr<Surcharge> CostDatabase::OperationTypeSurchargeAt(
     const std::string& type, int i) {
   return itemAt(operationTypeSurcharges_[type], i);
+}
+
+std::vector<boost::shared_ptr<Surcharge>> CostDatabase::OperationTypeSurcharges(
+    const std::string& type) const {
+  const auto found = operationTypeSurcharges_.find(type);
+  if (found == operationTypeSurcharges_.end()) {
+    return std::vector<boost::shared_ptr<Surcharge>>();
+  }
+  return found->second;
 }
 
 std::vector<std::string> CostDatabase::OperationTypes() const {

@@ -150,7 +150,8 @@ class CostDatabase : public QObject {
   // --- Surcharges -----------------------------------------------------
 
   // Replaces every total-cost surcharge labelled like `surcharge` by it, or
-  // appends it when none carries that label.
+  // appends it when none carries that label. A surcharge with an empty label
+  // is always appended: the empty label names nothing.
   void AddTotalCostSurcharge(const boost::shared_ptr<Surcharge>& surcharge);
   int TotalCostSurchargeCount() const;
   // The total-cost surcharge at `i`; an empty pointer when `i` is outside
@@ -168,6 +169,10 @@ class CostDatabase : public QObject {
   // list. Asking makes `type` an operation type, as above.
   boost::shared_ptr<Surcharge> OperationTypeSurchargeAt(const std::string& type,
                                                         int i);
+  // A copy of the surcharges of `type`; empty when `type` has none or is
+  // no operation type. Unlike the members above, asking changes nothing.
+  std::vector<boost::shared_ptr<Surcharge>> OperationTypeSurcharges(
+      const std::string& type) const;
   // The operation types, in ascending order.
   std::vector<std::string> OperationTypes() const;
 

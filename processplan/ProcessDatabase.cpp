@@ -385,7 +385,13 @@ boost::shared_ptr<Operation> ProcessDatabase::CreateOperation(
     const std::string& type) const {
   const boost::shared_ptr<Operation> reference = ReferenceOperation(type);
   if (!reference) return boost::shared_ptr<Operation>();
-  return reference->clone();
+  const boost::shared_ptr<Operation> created = reference->clone();
+  // The cloned components and amount formulas still read the reference's
+  // drivers; a new operation must be costed with its own values.
+  if (created->baseAssembly()) {
+    created->setBaseAssembly(created->baseAssembly(), created);
+  }
+  return created;
 }
 
 void ProcessDatabase::AddDefaultOperation(

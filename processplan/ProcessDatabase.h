@@ -168,8 +168,10 @@ class ProcessDatabase {
   // The reference for `type`; an empty pointer when there is none.
   boost::shared_ptr<VelkData::Operation> ReferenceOperation(
       const std::string& type) const;
-  // A clone of the reference for `type` (shares its stage and press); an
-  // empty pointer when there is none.
+  // A clone of the reference for `type` (shares its stage and press) whose
+  // base assembly is bound to the clone, so that its components and amount
+  // formulas read the new operation's drivers; an empty pointer when there
+  // is none.
   // Throws the compile errors of a formula text that no longer compiles.
   boost::shared_ptr<VelkData::Operation> CreateOperation(
       const std::string& type) const;

@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELKDATA_BUILD_TESTS=OFF
 cmake --build build/release --target velkcost
-build/release/tools/velkcost demo
+build/release/tools/velkcost

@@ -73,4 +73,9 @@
 #include "report/CostTable.h"
 #include "report/CostTableItem.h"
 
+#include "estimate/CostEstimate.h"
+#include "estimate/EstimateReport.h"
+#include "estimate/FormulaCheck.h"
+#include "estimate/SampleDatabase.h"
+
 #endif  // VELKDATA_VELKDATA_H

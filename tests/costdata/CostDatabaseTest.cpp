@@ -134,6 +134,28 @@ TEST(CostDatabaseTest, TotalCostSurchargeWithKnownLabelReplacesTheOldOne) {
   EXPECT_EQ("S3 S2 S4", totalSurchargeIds(db));
 }
 
+// Two unlabelled total-cost surcharges used to replace each other, and the
+// first one's share of the total was lost.
+TEST(CostDatabaseTest, UnlabelledSurchargesNeverReplaceEachOther) {
+  CostDatabase db;
+  db.AddTotalCostSurcharge(surcharge("S1", "", 1.0));
+  db.AddTotalCostSurcharge(surcharge("S2", "", 1.0));
+  db.AddTotalCostSurcharge(surcharge("S3", "Risk", 1.0));
+  EXPECT_EQ("S1 S2 S3", totalSurchargeIds(db));
+  db.AddOperationTypeSurcharge("TRIM", surcharge("S4", "", 1.0));
+  db.AddOperationTypeSurcharge("TRIM", surcharge("S5", "", 1.0));
+  EXPECT_EQ(2u, db.OperationTypeSurcharges("TRIM").size());
+}
+
+TEST(CostDatabaseTest, ReadingTypeSurchargesLeavesTheTypesAlone) {
+  CostDatabase db;
+  db.AddOperationTypeSurcharge("TRIM", surcharge("S1", "Handling", 1.0));
+  EXPECT_TRUE(db.OperationTypeSurcharges("DRAW").empty());
+  ASSERT_EQ(1u, db.OperationTypeSurcharges("TRIM").size());
+  EXPECT_EQ("S1", db.OperationTypeSurcharges("TRIM")[0]->id());
+  EXPECT_EQ("TRIM", joined(db.OperationTypes()));
+}
+
 TEST(CostDatabaseTest, OperationTypeSurchargesAreReplacedByLabelPerType) {
   CostDatabase db;
   db.AddOperationTypeSurcharge("TRIM", surcharge("S1", "Handling", 1.0));
