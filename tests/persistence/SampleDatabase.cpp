@@ -249,8 +249,7 @@ boost::shared_ptr<CostDatabase> makeSampleDatabase() {
   pin->addParameter(doubleDriver("P_DIA", 40.0f, "mm"), Component::kRoundUp,
                     formula("20"), formula("80"));
   pin->addParameter(shared_ptr<CostDriver>(new CostDriverInt("P_N")),
-                    Component::kRoundToNearestStep, formula("1"),
-                    formula("4"));
+                    Component::kRoundToNearestStep, formula("1"), formula("4"));
   shared_ptr<Component> cam(new Component("Cam", "CT_000_01"));
   cam->freeze();
   cam->SetNoDBMatchFlag("no slot");
@@ -377,9 +376,9 @@ boost::shared_ptr<CostDatabase> makeSampleDatabase() {
   trimUnit->confirmCamType();
   trimUnit->setOperation(trim);
   curve->addProcessingUnit(trimUnit, curve);
-  shared_ptr<ProcessingUnit> pierce(new ProcessingUnit(
-      "Pierce unit", "Hole", shared_ptr<Constraint>(),
-      ProcessingUnit::kFillerCam, "pierce.png"));
+  shared_ptr<ProcessingUnit> pierce(
+      new ProcessingUnit("Pierce unit", "Hole", shared_ptr<Constraint>(),
+                         ProcessingUnit::kFillerCam, "pierce.png"));
   plan->addReferenceProcessingUnit("Hole", shared_ptr<ProcessingUnit>(),
                                    trimUnit, pierce);
   pin->addRelatedProcessingUnit(trimUnit);
@@ -403,8 +402,8 @@ boost::shared_ptr<CostDatabase> makeSampleDatabase() {
 
   shared_ptr<FeatureGroupFactory> groupFactory(new FeatureGroupFactory);
   groupFactory->setDefaultGroup("Default", "Default group", 30);
-  groupFactory->addFeatureGroupDefinition("Hole group", 31, {"Hole"},
-                                          {"Hole"}, {"Trim line"});
+  groupFactory->addFeatureGroupDefinition("Hole group", 31, {"Hole"}, {"Hole"},
+                                          {"Trim line"});
   groupFactory->setDefaultProcessingSequence("Hole group", sequence);
   plan->setFeatureGroupFactory(groupFactory);
 
