@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <cstring>
 #include <typeinfo>
 
 #include "persistence/SampleDatabase.h"
@@ -127,6 +128,19 @@ TEST_F(ArchiveRoundTripTest, SharedObjectsStayShared) {
 }
 
 TEST_F(ArchiveRoundTripTest, ExportedClassesComeBackAsThemselves) {
+  // The key names the class where an object of it is first met through a
+  // pointer to a base. Classes first met through their own pointer or as a
+  // base (CostDriverEnum in the drawing stage, the relationships, the plain
+  // PartGeometry) need no key and read back by their static type.
+  for (const char* key :
+       {"CostDriverBool", "CostDriverDouble", "CostDriverInt",
+        "CostDriverIntRange", "CostPropertyString", "PartFeatureGroup",
+        "PartGeometryCurve", "PartGeometryPatch", "DrawingStage"}) {
+    const std::string counted =
+        std::string(1, static_cast<char>(std::strlen(key))) +
+        std::string(7, '\0') + key;
+    EXPECT_NE(std::string::npos, bytes_.find(counted)) << key;
+  }
   EXPECT_EQ(typeid(CostDriverBool), typeid(*loaded_->CostPropertyAt(0)));
   EXPECT_EQ(typeid(CostDriverInt), typeid(*loaded_->CostPropertyAt(1)));
   EXPECT_EQ(typeid(CostDriverIntRange), typeid(*loaded_->CostPropertyAt(2)));
