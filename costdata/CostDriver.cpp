@@ -1,9 +1,14 @@
 #include "costdata/CostDriver.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <exception>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
+#include "costdata/DriverReadScope.h"
 #include "formula/FormulaContainer.h"
 #include "formula/NoFormulaResultException.h"
 
@@ -27,6 +32,9 @@ class EvaluationScope {
       : evaluating_(evaluating) {
     std::vector<const CostDriver*>& path = evaluationPath();
     if (evaluating_) {
+      // Whatever is computed around a cycle depends on where the read
+      // entered it, so nothing computed from here on may be reused.
+      DriverReadScope::stopRemembering();
       std::string cycle;
       auto it = std::find(path.begin(), path.end(), &driver);
       for (; it != path.end(); ++it) cycle += (*it)->id() + " -> ";
@@ -62,6 +70,43 @@ class FlagScope {
   bool previous_;
 };
 
+// The change under way: the driver it is asking to re-evaluate right now,
+// and whether that driver passed the change on.
+struct Propagation {
+  const CostDriver* asking = nullptr;
+  bool passedOn = false;
+};
+
+Propagation*& runningPropagation() {
+  static Propagation* running = nullptr;
+  return running;
+}
+
+// Makes `propagation` the change under way for the lifetime of the scope.
+class PropagationScope {
+ public:
+  explicit PropagationScope(Propagation& propagation)
+      : outer_(runningPropagation()) {
+    runningPropagation() = &propagation;
+  }
+  ~PropagationScope() { runningPropagation() = outer_; }
+  PropagationScope(const PropagationScope&) = delete;
+  PropagationScope& operator=(const PropagationScope&) = delete;
+
+ private:
+  Propagation* outer_;
+};
+
+// One driver reachable from the source of a change.
+struct Reached {
+  CostDriver* driver;
+  // The drivers it lists, as node indices, in list order: `ahead` come
+  // later in the order, `closing` are still open on the walk (a cycle).
+  std::vector<std::size_t> ahead;
+  std::vector<std::size_t> closing;
+  bool asked = false;
+};
+
 }  // namespace
 
 CostDriver::CostDriver() : CostDriver(std::string()) {}
@@ -71,7 +116,10 @@ CostDriver::CostDriver(const std::string& id)
       cachedValue_(0.0),
       evaluating_(false),
       notifying_(false),
-      switchingCache_(false) {}
+      switchingCache_(false),
+      rememberedRead_(0),
+      rememberedValue_(0.0),
+      rememberedFailed_(false) {}
 
 // A copy is not on anybody's path, whatever its source is doing.
 CostDriver::CostDriver(const CostDriver& other)
@@ -79,7 +127,10 @@ CostDriver::CostDriver(const CostDriver& other)
       cachedValue_(other.cachedValue_),
       evaluating_(false),
       notifying_(false),
-      switchingCache_(false) {}
+      switchingCache_(false),
+      rememberedRead_(0),
+      rememberedValue_(0.0),
+      rememberedFailed_(false) {}
 
 CostDriver& CostDriver::operator=(const CostDriver& other) {
   CostProperty::operator=(other);
@@ -150,19 +201,221 @@ void CostDriver::setDependency(
   if (formulas()) formulas()->addPartFeatureDependency(f);
 }
 
-double CostDriver::evaluateFormula() const {
+double CostDriver::evaluateFormula(bool* fresh) const {
+  DriverReadScope read;
+  if (fresh) *fresh = false;
+  if (remembered()) {
+    if (rememberedFailed_) throw NoFormulaResultException(rememberedFailure_);
+    return rememberedValue_;
+  }
+  if (fresh) *fresh = true;
+  if (DriverReadScope::remembering() && !evaluating_) evaluateUpstream();
+
+  const unsigned long long tag = DriverReadScope::current();
   EvaluationScope scope(*this, evaluating_);
   boost::shared_ptr<FormulaContainer> container = formulas();
-  return container ? container->evalFormulaDouble() : 0.0;
+  double value = 0.0;
+  try {
+    if (container) value = container->evalFormulaDouble();
+  } catch (const NoFormulaResultException& e) {
+    if (DriverReadScope::remembering() && DriverReadScope::current() == tag) {
+      rememberedRead_ = tag;
+      rememberedFailed_ = true;
+      rememberedFailure_ = e.message();
+    }
+    throw;
+  }
+  // A nested change (restart) or a cycle met on the way makes the value
+  // unfit for reuse.
+  if (DriverReadScope::remembering() && DriverReadScope::current() == tag) {
+    rememberedRead_ = tag;
+    rememberedFailed_ = false;
+    rememberedFailure_.clear();
+    rememberedValue_ = value;
+  }
+  return value;
+}
+
+bool CostDriver::computesOnRead() const {
+  return !doCacheValue_ && !hasValue();
+}
+
+bool CostDriver::remembered() const {
+  return DriverReadScope::remembering() &&
+         rememberedRead_ == DriverReadScope::current();
+}
+
+void CostDriver::evaluateUpstream() const {
+  struct Frame {
+    const CostDriver* driver;
+    boost::shared_ptr<FormulaContainer> container;
+    int next;
+  };
+  // A container without a compiled formula binds nothing, so it reads none
+  // of its dependencies.
+  auto reads = [](const Frame& f) {
+    return f.container && f.container->formulaCount() > 0 &&
+           f.container->compiledFormulaCount() > 0;
+  };
+
+  Frame root{this, formulas(), 0};
+  if (!reads(root)) return;
+  // Usually everything upstream is known already (a change evaluates in
+  // topological order, and a walk evaluates deepest first).
+  bool known = true;
+  for (int i = 0; known && i < root.container->dependencyCount(); ++i) {
+    const boost::shared_ptr<CostDriver> dependency =
+        root.container->dependencyAt(i);
+    known = !dependency || !dependency->computesOnRead() ||
+            dependency->remembered();
+  }
+  if (known) return;
+
+  const unsigned long long tag = DriverReadScope::current();
+  std::vector<Frame> stack;
+  std::unordered_set<const CostDriver*> open;
+  stack.push_back(root);
+  open.insert(this);
+  // Binding stops at the first dependency that fails, and so does
+  // everything downstream of it: once one has failed, the drivers still on
+  // the stack are evaluated without looking at their further dependencies.
+  bool failing = false;
+
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (!failing && reads(top) &&
+        top.next < top.container->dependencyCount()) {
+      boost::shared_ptr<CostDriver> dependency =
+          top.container->dependencyAt(top.next++);
+      if (!dependency || !dependency->computesOnRead()) continue;
+      if (dependency->remembered()) {
+        if (dependency->rememberedFailed_) failing = true;
+        continue;
+      }
+      if (dependency->evaluating_ || open.count(dependency.get()) > 0) {
+        // A cycle: the plain recursive evaluation names it.
+        DriverReadScope::stopRemembering();
+        return;
+      }
+      open.insert(dependency.get());
+      stack.push_back(Frame{dependency.get(), dependency->formulas(), 0});
+      continue;
+    }
+
+    const CostDriver* done = top.driver;
+    stack.pop_back();
+    // The driver that asked is evaluated by its caller.
+    if (stack.empty()) break;
+    open.erase(done);
+    try {
+      // Through the class's own read, so that it reports odd results.
+      done->doubleValue();
+    } catch (const NoFormulaResultException&) {
+      failing = true;
+    }
+    if (!DriverReadScope::remembering() || DriverReadScope::current() != tag) {
+      return;
+    }
+  }
 }
 
 void CostDriver::notifyDependents() {
-  boost::shared_ptr<FormulaContainer> container = formulas();
-  if (!container) return;
-  FlagScope onPath(notifying_);
-  for (const boost::shared_ptr<CostDriver>& dependent :
-       container->getHasImpactOnList()) {
-    if (dependent) dependent->reEvaluateFormula();
+  Propagation* running = runningPropagation();
+  if (running && running->asking == this) {
+    running->passedOn = true;
+    return;
+  }
+  propagateFrom(*this);
+}
+
+void CostDriver::propagateFrom(CostDriver& source) {
+  if (!source.formulas()) return;
+  FlagScope sourceOnPath(source.notifying_);
+
+  // Number the reachable drivers by a depth-first walk that takes each
+  // has-impact-on list in reverse. Its reversed finishing order lists every
+  // driver after all reachable drivers that list it (cycles aside), and
+  // where the dependents form a tree it is exactly the depth-first order in
+  // list order.
+  std::vector<Reached> nodes;
+  std::unordered_map<const CostDriver*, std::size_t> index;
+  std::vector<std::size_t> finished;
+  struct Frame {
+    std::size_t node;
+    std::vector<boost::shared_ptr<CostDriver>> targets;
+    std::size_t remaining;
+  };
+  std::vector<Frame> stack;
+  std::vector<char> onStack;
+
+  auto enter = [&](CostDriver* driver) {
+    const std::size_t node = nodes.size();
+    nodes.push_back(Reached{driver, {}, {}, false});
+    onStack.push_back(1);
+    index.emplace(driver, node);
+    std::vector<boost::shared_ptr<CostDriver>> targets;
+    if (driver->formulas()) targets = driver->formulas()->getHasImpactOnList();
+    const std::size_t count = targets.size();
+    stack.push_back(Frame{node, std::move(targets), count});
+  };
+  enter(&source);
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.remaining > 0) {
+      const std::size_t from = top.node;
+      CostDriver* target = top.targets[--top.remaining].get();
+      if (!target) continue;
+      auto found = index.find(target);
+      if (found == index.end()) {
+        nodes[from].ahead.push_back(nodes.size());
+        enter(target);  // invalidates `top`
+      } else if (onStack[found->second]) {
+        nodes[from].closing.push_back(found->second);
+      } else {
+        nodes[from].ahead.push_back(found->second);
+      }
+      continue;
+    }
+    onStack[top.node] = 0;
+    finished.push_back(top.node);
+    stack.pop_back();
+  }
+  // Collected back to front; asking goes in list order.
+  for (Reached& node : nodes) {
+    std::reverse(node.ahead.begin(), node.ahead.end());
+    std::reverse(node.closing.begin(), node.closing.end());
+  }
+
+  DriverReadScope read;
+  // The source's value changed just now: nothing read before still holds.
+  DriverReadScope::restart();
+  Propagation propagation;
+  PropagationScope running(propagation);
+
+  // A driver that would close a cycle is on the path of the change: asked,
+  // it ignores the request.
+  auto askClosing = [&](const Reached& node) {
+    for (std::size_t closing : node.closing) {
+      CostDriver* driver = nodes[closing].driver;
+      FlagScope onPath(driver->notifying_);
+      driver->reEvaluateFormula();
+    }
+  };
+  auto passOn = [&](const Reached& node) {
+    for (std::size_t next : node.ahead) nodes[next].asked = true;
+    askClosing(node);
+  };
+
+  passOn(nodes[0]);
+  // `finished` ends with the source.
+  for (std::size_t k = finished.size() - 1; k-- > 0;) {
+    Reached& node = nodes[finished[k]];
+    if (!node.asked) continue;
+    propagation.asking = node.driver;
+    propagation.passedOn = false;
+    node.driver->reEvaluateFormula();
+    propagation.asking = nullptr;
+    if (propagation.passedOn) passOn(node);
   }
 }
 
