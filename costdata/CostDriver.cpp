@@ -100,6 +100,8 @@ class PropagationScope {
 // One driver reachable from the source of a change.
 struct Reached {
   CostDriver* driver;
+  // Keeps the driver alive while the change runs, whatever it unlinks.
+  boost::shared_ptr<CostDriver> owner;
   // The drivers it lists, as node indices, in list order: `ahead` come
   // later in the order, `closing` are still open on the walk (a cycle).
   std::vector<std::size_t> ahead;
@@ -248,6 +250,7 @@ bool CostDriver::remembered() const {
 void CostDriver::evaluateUpstream() const {
   struct Frame {
     const CostDriver* driver;
+    boost::shared_ptr<const CostDriver> owner;  // empty for this driver
     boost::shared_ptr<FormulaContainer> container;
     int next;
   };
@@ -258,7 +261,7 @@ void CostDriver::evaluateUpstream() const {
            f.container->compiledFormulaCount() > 0;
   };
 
-  Frame root{this, formulas(), 0};
+  Frame root{this, {}, formulas(), 0};
   if (!reads(root)) return;
   // Usually everything upstream is known already (a change evaluates in
   // topological order, and a walk evaluates deepest first).
@@ -298,11 +301,13 @@ void CostDriver::evaluateUpstream() const {
         return;
       }
       open.insert(dependency.get());
-      stack.push_back(Frame{dependency.get(), dependency->formulas(), 0});
+      stack.push_back(
+          Frame{dependency.get(), dependency, dependency->formulas(), 0});
       continue;
     }
 
     const CostDriver* done = top.driver;
+    const boost::shared_ptr<const CostDriver> keep = top.owner;
     stack.pop_back();
     // The driver that asked is evaluated by its caller.
     if (stack.empty()) break;
@@ -348,9 +353,10 @@ void CostDriver::propagateFrom(CostDriver& source) {
   std::vector<Frame> stack;
   std::vector<char> onStack;
 
-  auto enter = [&](CostDriver* driver) {
+  auto enter = [&](CostDriver* driver,
+                   const boost::shared_ptr<CostDriver>& owner) {
     const std::size_t node = nodes.size();
-    nodes.push_back(Reached{driver, {}, {}, false});
+    nodes.push_back(Reached{driver, owner, {}, {}, false});
     onStack.push_back(1);
     index.emplace(driver, node);
     std::vector<boost::shared_ptr<CostDriver>> targets;
@@ -358,17 +364,18 @@ void CostDriver::propagateFrom(CostDriver& source) {
     const std::size_t count = targets.size();
     stack.push_back(Frame{node, std::move(targets), count});
   };
-  enter(&source);
+  enter(&source, boost::shared_ptr<CostDriver>());
   while (!stack.empty()) {
     Frame& top = stack.back();
     if (top.remaining > 0) {
       const std::size_t from = top.node;
-      CostDriver* target = top.targets[--top.remaining].get();
+      const boost::shared_ptr<CostDriver> owner = top.targets[--top.remaining];
+      CostDriver* target = owner.get();
       if (!target) continue;
       auto found = index.find(target);
       if (found == index.end()) {
         nodes[from].ahead.push_back(nodes.size());
-        enter(target);  // invalidates `top`
+        enter(target, owner);  // invalidates `top`
       } else if (onStack[found->second]) {
         nodes[from].closing.push_back(found->second);
       } else {
