@@ -140,14 +140,15 @@ BENCHMARK(BM_Change)->DenseRange(kMinDepth, kMaxDepth, kDepthStep);
 BENCHMARK(BM_Read)->DenseRange(kMinDepth, kMaxDepth, kDepthStep);
 BENCHMARK(BM_Floor)->DenseRange(kMinDepth, kMaxDepth, kDepthStep);
 
-// Keeps the time per iteration of every run, by name, for the table.
+// Keeps the CPU time per iteration of every run, by name, for the table
+// (on a shared machine CPU time is the steadier figure).
 class TableReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double ns = run.GetAdjustedRealTime() *
+      const double ns = run.GetAdjustedCPUTime() *
                         (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit));
       times[run.benchmark_name()] = ns;
     }

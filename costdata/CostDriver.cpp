@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <exception>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -102,12 +101,18 @@ struct Reached {
   CostDriver* driver;
   // Keeps the driver alive while the change runs, whatever it unlinks.
   boost::shared_ptr<CostDriver> owner;
-  // The drivers it lists, as node indices, in list order: `ahead` come
-  // later in the order, `closing` are still open on the walk (a cycle).
-  std::vector<std::size_t> ahead;
-  std::vector<std::size_t> closing;
-  bool asked = false;
+  boost::shared_ptr<FormulaContainer> container;
+  // Its place in the order in which drivers are asked.
+  std::size_t position;
+  bool asked;
 };
+
+// Counts the changes started, so that each walk can mark the drivers it
+// reaches without clearing the marks of the one before.
+unsigned long long& walksStarted() {
+  static unsigned long long count = 0;
+  return count;
+}
 
 }  // namespace
 
@@ -121,7 +126,10 @@ CostDriver::CostDriver(const std::string& id)
       switchingCache_(false),
       rememberedRead_(0),
       rememberedValue_(0.0),
-      rememberedFailed_(false) {}
+      rememberedFailed_(false),
+      upstreamOpen_(false),
+      walkMark_(0),
+      walkIndex_(0) {}
 
 // A copy is not on anybody's path, whatever its source is doing.
 CostDriver::CostDriver(const CostDriver& other)
@@ -132,7 +140,10 @@ CostDriver::CostDriver(const CostDriver& other)
       switchingCache_(false),
       rememberedRead_(0),
       rememberedValue_(0.0),
-      rememberedFailed_(false) {}
+      rememberedFailed_(false),
+      upstreamOpen_(false),
+      walkMark_(0),
+      walkIndex_(0) {}
 
 CostDriver& CostDriver::operator=(const CostDriver& other) {
   CostProperty::operator=(other);
@@ -211,11 +222,13 @@ double CostDriver::evaluateFormula(bool* fresh) const {
     return rememberedValue_;
   }
   if (fresh) *fresh = true;
-  if (DriverReadScope::remembering() && !evaluating_) evaluateUpstream();
+  const boost::shared_ptr<FormulaContainer> container = formulas();
+  if (DriverReadScope::remembering() && !evaluating_) {
+    evaluateUpstream(container);
+  }
 
   const unsigned long long tag = DriverReadScope::current();
   EvaluationScope scope(*this, evaluating_);
-  boost::shared_ptr<FormulaContainer> container = formulas();
   double value = 0.0;
   try {
     if (container) value = container->evalFormulaDouble();
@@ -232,7 +245,7 @@ double CostDriver::evaluateFormula(bool* fresh) const {
   if (DriverReadScope::remembering() && DriverReadScope::current() == tag) {
     rememberedRead_ = tag;
     rememberedFailed_ = false;
-    rememberedFailure_.clear();
+    if (!rememberedFailure_.empty()) rememberedFailure_.clear();
     rememberedValue_ = value;
   }
   return value;
@@ -247,38 +260,46 @@ bool CostDriver::remembered() const {
          rememberedRead_ == DriverReadScope::current();
 }
 
-void CostDriver::evaluateUpstream() const {
+void CostDriver::evaluateUpstream(
+    const boost::shared_ptr<FormulaContainer>& container) const {
+  // A container without a compiled formula binds nothing, so it reads none
+  // of its dependencies.
+  auto reads = [](const FormulaContainer* c) {
+    return c && c->formulaCount() > 0 && c->compiledFormulaCount() > 0;
+  };
+  if (!reads(container.get())) return;
+  // Usually everything upstream is known already (a change evaluates in
+  // topological order, and a walk evaluates deepest first).
+  bool known = true;
+  for (const boost::shared_ptr<CostDriver>& dependency :
+       container->dependencies()) {
+    if (dependency && dependency->computesOnRead() &&
+        !dependency->remembered()) {
+      known = false;
+      break;
+    }
+  }
+  if (known) return;
+
   struct Frame {
     const CostDriver* driver;
     boost::shared_ptr<const CostDriver> owner;  // empty for this driver
     boost::shared_ptr<FormulaContainer> container;
-    int next;
+    std::size_t next;
   };
-  // A container without a compiled formula binds nothing, so it reads none
-  // of its dependencies.
-  auto reads = [](const Frame& f) {
-    return f.container && f.container->formulaCount() > 0 &&
-           f.container->compiledFormulaCount() > 0;
-  };
-
-  Frame root{this, {}, formulas(), 0};
-  if (!reads(root)) return;
-  // Usually everything upstream is known already (a change evaluates in
-  // topological order, and a walk evaluates deepest first).
-  bool known = true;
-  for (int i = 0; known && i < root.container->dependencyCount(); ++i) {
-    const boost::shared_ptr<CostDriver> dependency =
-        root.container->dependencyAt(i);
-    known = !dependency || !dependency->computesOnRead() ||
-            dependency->remembered();
-  }
-  if (known) return;
+  std::vector<Frame> stack;
+  // Drivers on the stack are marked open, so that meeting one again shows a
+  // cycle; the marks go whichever way the walk ends.
+  struct OpenMarks {
+    std::vector<Frame>& frames;
+    ~OpenMarks() {
+      for (const Frame& f : frames) f.driver->upstreamOpen_ = false;
+    }
+  } marks{stack};
+  stack.push_back(Frame{this, {}, container, 0});
+  upstreamOpen_ = true;
 
   const unsigned long long tag = DriverReadScope::current();
-  std::vector<Frame> stack;
-  std::unordered_set<const CostDriver*> open;
-  stack.push_back(root);
-  open.insert(this);
   // Binding stops at the first dependency that fails, and so does
   // everything downstream of it: once one has failed, the drivers still on
   // the stack are evaluated without looking at their further dependencies.
@@ -286,32 +307,32 @@ void CostDriver::evaluateUpstream() const {
 
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (!failing && reads(top) &&
-        top.next < top.container->dependencyCount()) {
-      boost::shared_ptr<CostDriver> dependency =
-          top.container->dependencyAt(top.next++);
+    if (!failing && reads(top.container.get()) &&
+        top.next < top.container->dependencies().size()) {
+      const boost::shared_ptr<CostDriver>& dependency =
+          top.container->dependencies()[top.next++];
       if (!dependency || !dependency->computesOnRead()) continue;
       if (dependency->remembered()) {
         if (dependency->rememberedFailed_) failing = true;
         continue;
       }
-      if (dependency->evaluating_ || open.count(dependency.get()) > 0) {
+      if (dependency->evaluating_ || dependency->upstreamOpen_) {
         // A cycle: the plain recursive evaluation names it.
         DriverReadScope::stopRemembering();
         return;
       }
-      open.insert(dependency.get());
-      stack.push_back(
-          Frame{dependency.get(), dependency, dependency->formulas(), 0});
+      dependency->upstreamOpen_ = true;
+      Frame next{dependency.get(), dependency, dependency->formulas(), 0};
+      stack.push_back(std::move(next));  // invalidates `top`
       continue;
     }
 
     const CostDriver* done = top.driver;
     const boost::shared_ptr<const CostDriver> keep = top.owner;
+    done->upstreamOpen_ = false;
     stack.pop_back();
     // The driver that asked is evaluated by its caller.
     if (stack.empty()) break;
-    open.erase(done);
     try {
       // Through the class's own read, so that it reports odd results.
       done->doubleValue();
@@ -336,62 +357,65 @@ void CostDriver::notifyDependents() {
 void CostDriver::propagateFrom(CostDriver& source) {
   if (!source.formulas()) return;
   FlagScope sourceOnPath(source.notifying_);
+  const unsigned long long walk = ++walksStarted();
 
   // Number the reachable drivers by a depth-first walk that takes each
   // has-impact-on list in reverse. Its reversed finishing order lists every
-  // driver after all reachable drivers that list it (cycles aside), and
-  // where the dependents form a tree it is exactly the depth-first order in
-  // list order.
+  // driver after all reachable drivers that list it, and where the
+  // dependents form a tree it is exactly the depth-first order in list
+  // order. The only entries that point backwards in that order are those
+  // that close a cycle.
   std::vector<Reached> nodes;
-  std::unordered_map<const CostDriver*, std::size_t> index;
   std::vector<std::size_t> finished;
   struct Frame {
     std::size_t node;
-    std::vector<boost::shared_ptr<CostDriver>> targets;
     std::size_t remaining;
   };
   std::vector<Frame> stack;
-  std::vector<char> onStack;
 
   auto enter = [&](CostDriver* driver,
                    const boost::shared_ptr<CostDriver>& owner) {
     const std::size_t node = nodes.size();
-    nodes.push_back(Reached{driver, owner, {}, {}, false});
-    onStack.push_back(1);
-    index.emplace(driver, node);
-    std::vector<boost::shared_ptr<CostDriver>> targets;
-    if (driver->formulas()) targets = driver->formulas()->getHasImpactOnList();
-    const std::size_t count = targets.size();
-    stack.push_back(Frame{node, std::move(targets), count});
+    driver->walkMark_ = walk;
+    driver->walkIndex_ = node;
+    boost::shared_ptr<FormulaContainer> container = driver->formulas();
+    const std::size_t count = container ? container->hasImpactOn().size() : 0;
+    nodes.push_back(Reached{driver, owner, std::move(container), 0, false});
+    stack.push_back(Frame{node, count});
   };
   enter(&source, boost::shared_ptr<CostDriver>());
   while (!stack.empty()) {
     Frame& top = stack.back();
     if (top.remaining > 0) {
-      const std::size_t from = top.node;
-      const boost::shared_ptr<CostDriver> owner = top.targets[--top.remaining];
-      CostDriver* target = owner.get();
-      if (!target) continue;
-      auto found = index.find(target);
-      if (found == index.end()) {
-        nodes[from].ahead.push_back(nodes.size());
-        enter(target, owner);  // invalidates `top`
-      } else if (onStack[found->second]) {
-        nodes[from].closing.push_back(found->second);
-      } else {
-        nodes[from].ahead.push_back(found->second);
+      const boost::shared_ptr<CostDriver>& target =
+          nodes[top.node].container->hasImpactOn()[--top.remaining];
+      if (target && target->walkMark_ != walk) {
+        enter(target.get(), target);  // invalidates `top`
       }
       continue;
     }
-    onStack[top.node] = 0;
     finished.push_back(top.node);
     stack.pop_back();
   }
-  // Collected back to front; asking goes in list order.
-  for (Reached& node : nodes) {
-    std::reverse(node.ahead.begin(), node.ahead.end());
-    std::reverse(node.closing.begin(), node.closing.end());
+  for (std::size_t k = 0; k < finished.size(); ++k) {
+    nodes[finished[k]].position = finished.size() - 1 - k;
   }
+
+  // A change started from inside this one renumbers the drivers it walks;
+  // from then on the numbers are looked up here instead.
+  std::unordered_map<const CostDriver*, std::size_t> index;
+  auto lookup = [&](const CostDriver* driver) -> Reached* {
+    if (walksStarted() == walk) {
+      return driver->walkMark_ == walk ? &nodes[driver->walkIndex_] : nullptr;
+    }
+    if (index.empty()) {
+      for (std::size_t i = 0; i < nodes.size(); ++i) {
+        index.emplace(nodes[i].driver, i);
+      }
+    }
+    auto found = index.find(driver);
+    return found == index.end() ? nullptr : &nodes[found->second];
+  };
 
   DriverReadScope read;
   // The source's value changed just now: nothing read before still holds.
@@ -399,18 +423,27 @@ void CostDriver::propagateFrom(CostDriver& source) {
   Propagation propagation;
   PropagationScope running(propagation);
 
-  // A driver that would close a cycle is on the path of the change: asked,
-  // it ignores the request.
-  auto askClosing = [&](const Reached& node) {
-    for (std::size_t closing : node.closing) {
-      CostDriver* driver = nodes[closing].driver;
-      FlagScope onPath(driver->notifying_);
-      driver->reEvaluateFormula();
-    }
-  };
+  // Marks the drivers that `node` lists as asked. A driver earlier in the
+  // order would close a cycle: it is on the path of the change and, asked
+  // at once, ignores the request. Drivers listed since the walk are not
+  // part of this change.
   auto passOn = [&](const Reached& node) {
-    for (std::size_t next : node.ahead) nodes[next].asked = true;
-    askClosing(node);
+    const boost::shared_ptr<FormulaContainer> container =
+        node.driver->formulas();
+    if (!container) return;
+    const std::vector<boost::shared_ptr<CostDriver>>& targets =
+        container->hasImpactOn();
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      const boost::shared_ptr<CostDriver> target = targets[i];
+      Reached* reached = target ? lookup(target.get()) : nullptr;
+      if (!reached) continue;
+      if (reached->position > node.position) {
+        reached->asked = true;
+        continue;
+      }
+      FlagScope onPath(target->notifying_);
+      target->reEvaluateFormula();
+    }
   };
 
   passOn(nodes[0]);

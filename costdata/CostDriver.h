@@ -2,6 +2,7 @@
 #define VELKDATA_COSTDATA_COSTDRIVER_H
 
 #include <boost/shared_ptr.hpp>
+#include <cstddef>
 #include <string>
 
 #include "costdata/CostProperty.h"
@@ -129,7 +130,8 @@ class CostDriver : public CostProperty {
   // driver's formulas will read, so that its own evaluation finds them all
   // remembered. Walks with its own stack instead of recursing; gives up
   // (and switches reuse off) when the upstream graph has a cycle.
-  void evaluateUpstream() const;
+  void evaluateUpstream(
+      const boost::shared_ptr<FormulaContainer>& container) const;
 
   mutable bool evaluating_;
   bool notifying_;
@@ -141,6 +143,11 @@ class CostDriver : public CostProperty {
   mutable double rememberedValue_;
   mutable bool rememberedFailed_;
   mutable std::string rememberedFailure_;
+  // Whether the upstream walk under way has this driver on its stack.
+  mutable bool upstreamOpen_;
+  // The change whose walk numbered this driver last, and the number.
+  unsigned long long walkMark_;
+  std::size_t walkIndex_;
 };
 
 }  // namespace VelkData
