@@ -14,13 +14,14 @@
 //  - floor:  each formula bound by name and evaluated once.
 // After the run a table gives the times and the ratios to the floor.
 // Run it from a Release build:
-//   bench/propagation_bench --benchmark_min_time=0.2
+//   bench/propagation_bench --benchmark_min_time=0.2 --benchmark_repetitions=5
 
 #include <benchmark/benchmark.h>
 
 #include <boost/shared_ptr.hpp>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -136,29 +137,43 @@ void BM_Floor(benchmark::State& state) {
   state.counters["drivers"] = static_cast<double>(steps.size());
 }
 
-BENCHMARK(BM_Change)->DenseRange(kMinDepth, kMaxDepth, kDepthStep);
-BENCHMARK(BM_Read)->DenseRange(kMinDepth, kMaxDepth, kDepthStep);
-BENCHMARK(BM_Floor)->DenseRange(kMinDepth, kMaxDepth, kDepthStep);
+// The three rows of one depth run next to each other, so that a change in
+// the machine's load hits them alike.
+void registerRows() {
+  for (int depth = kMinDepth; depth <= kMaxDepth; depth += kDepthStep) {
+    benchmark::RegisterBenchmark("BM_Change", BM_Change)->Arg(depth);
+    benchmark::RegisterBenchmark("BM_Read", BM_Read)->Arg(depth);
+    benchmark::RegisterBenchmark("BM_Floor", BM_Floor)->Arg(depth);
+  }
+}
 
 // Keeps the CPU time per iteration of every run, by name, for the table
-// (on a shared machine CPU time is the steadier figure).
+// (on a shared machine CPU time is the steadier figure). With repetitions
+// the median is kept.
 class TableReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      if (run.error_occurred) continue;
+      const bool median = run.run_type == Run::RT_Aggregate &&
+                          run.aggregate_name == "median";
+      if (!median && run.run_type != Run::RT_Iteration) continue;
+      if (!median && medians.count(run.run_name.str()) > 0) continue;
+      if (median) medians.insert(run.run_name.str());
       const double ns = run.GetAdjustedCPUTime() *
                         (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit));
-      times[run.benchmark_name()] = ns;
+      times[run.run_name.str()] = ns;
     }
   }
   std::map<std::string, double> times;
+  std::set<std::string> medians;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  registerRows();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   TableReporter reporter;

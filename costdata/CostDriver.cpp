@@ -251,15 +251,6 @@ double CostDriver::evaluateFormula(bool* fresh) const {
   return value;
 }
 
-bool CostDriver::computesOnRead() const {
-  return !doCacheValue_ && !hasValue();
-}
-
-bool CostDriver::remembered() const {
-  return DriverReadScope::remembering() &&
-         rememberedRead_ == DriverReadScope::current();
-}
-
 void CostDriver::evaluateUpstream(
     const boost::shared_ptr<FormulaContainer>& container) const {
   // A container without a compiled formula binds nothing, so it reads none
@@ -322,13 +313,13 @@ void CostDriver::evaluateUpstream(
         return;
       }
       dependency->upstreamOpen_ = true;
-      Frame next{dependency.get(), dependency, dependency->formulas(), 0};
-      stack.push_back(std::move(next));  // invalidates `top`
+      stack.push_back(Frame{dependency.get(), dependency,
+                            dependency->formulas(), 0});  // invalidates `top`
       continue;
     }
 
     const CostDriver* done = top.driver;
-    const boost::shared_ptr<const CostDriver> keep = top.owner;
+    const boost::shared_ptr<const CostDriver> keep = std::move(top.owner);
     done->upstreamOpen_ = false;
     stack.pop_back();
     // The driver that asked is evaluated by its caller.
@@ -428,19 +419,18 @@ void CostDriver::propagateFrom(CostDriver& source) {
   // at once, ignores the request. Drivers listed since the walk are not
   // part of this change.
   auto passOn = [&](const Reached& node) {
-    const boost::shared_ptr<FormulaContainer> container =
-        node.driver->formulas();
-    if (!container) return;
+    if (!node.container) return;
     const std::vector<boost::shared_ptr<CostDriver>>& targets =
-        container->hasImpactOn();
+        node.container->hasImpactOn();
+    // By index: a driver asked to close a cycle may change the list.
     for (std::size_t i = 0; i < targets.size(); ++i) {
-      const boost::shared_ptr<CostDriver> target = targets[i];
-      Reached* reached = target ? lookup(target.get()) : nullptr;
+      Reached* reached = targets[i] ? lookup(targets[i].get()) : nullptr;
       if (!reached) continue;
       if (reached->position > node.position) {
         reached->asked = true;
         continue;
       }
+      const boost::shared_ptr<CostDriver> target = targets[i];
       FlagScope onPath(target->notifying_);
       target->reEvaluateFormula();
     }

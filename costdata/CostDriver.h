@@ -6,6 +6,7 @@
 #include <string>
 
 #include "costdata/CostProperty.h"
+#include "costdata/DriverReadScope.h"
 
 namespace TamberData {
 class PartFeature;
@@ -123,9 +124,12 @@ class CostDriver : public CostProperty {
   static void propagateFrom(CostDriver& source);
 
   // Whether reading this driver evaluates its formula.
-  bool computesOnRead() const;
+  bool computesOnRead() const { return !doCacheValue_ && !hasValue(); }
   // Whether this driver's result of the read under way is remembered.
-  bool remembered() const;
+  bool remembered() const {
+    return DriverReadScope::remembering() &&
+           rememberedRead_ == DriverReadScope::current();
+  }
   // Evaluates, deepest first, the not yet remembered upstream drivers this
   // driver's formulas will read, so that its own evaluation finds them all
   // remembered. Walks with its own stack instead of recursing; gives up

@@ -31,21 +31,49 @@ class DriverReadScope {
  public:
   enum Kind { Join, Fresh };
 
-  explicit DriverReadScope(Kind kind = Join);
-  ~DriverReadScope();
+  // Scopes open and close around every driver read, so they are inline.
+  explicit DriverReadScope(Kind kind = Join)
+      : kind_(kind),
+        outerTag_(state_.tag),
+        outerRemembering_(state_.remembering),
+        outerRestarts_(state_.restarts) {
+    if (state_.depth++ == 0 || kind_ == Fresh) {
+      state_.tag = ++state_.lastTag;
+      state_.remembering = true;
+    }
+  }
+  ~DriverReadScope() {
+    if (--state_.depth == 0) {
+      state_.tag = 0;
+      state_.remembering = false;
+    } else if (kind_ == Fresh) {
+      closeFresh();
+    }
+  }
   DriverReadScope(const DriverReadScope&) = delete;
   DriverReadScope& operator=(const DriverReadScope&) = delete;
 
   // The tag of the read under way; 0 only while none is open.
-  static unsigned long long current();
+  static unsigned long long current() { return state_.tag; }
   // Whether drivers may reuse and remember values in the read under way.
-  static bool remembering();
+  static bool remembering() { return state_.remembering; }
   // Forgets what the read under way remembered: its tag changes.
   static void restart();
   // Switches reuse off until the outermost scope closes.
-  static void stopRemembering();
+  static void stopRemembering() { state_.remembering = false; }
 
  private:
+  struct State {
+    unsigned long long lastTag = 0;
+    unsigned long long tag = 0;
+    unsigned long long restarts = 0;
+    int depth = 0;
+    bool remembering = false;
+  };
+  static State state_;
+
+  void closeFresh();
+
   Kind kind_;
   unsigned long long outerTag_;
   bool outerRemembering_;
