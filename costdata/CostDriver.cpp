@@ -148,6 +148,8 @@ CostDriver::CostDriver(const CostDriver& other)
 CostDriver& CostDriver::operator=(const CostDriver& other) {
   CostProperty::operator=(other);
   cachedValue_ = other.cachedValue_;
+  // The value this driver remembered came from its old formulas.
+  rememberedRead_ = 0;
   return *this;
 }
 
