@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "costdata/CostDriverBool.h"
 #include "costdata/CostDriverDouble.h"
 #include "costdata/CostDriverEnum.h"
 #include "costdata/CostDriverInt.h"
@@ -18,6 +19,7 @@
 namespace {
 
 using VelkData::CostDriver;
+using VelkData::CostDriverBool;
 using VelkData::CostDriverDouble;
 using VelkData::CostDriverEnum;
 using VelkData::CostDriverInt;
@@ -335,6 +337,28 @@ TEST(CostDriverPropagationTest, UnmatchedEnumerationResultIsReportedOnce) {
     DebugCapture log;
     EXPECT_FLOAT_EQ(63.0f, both->doubleValue());
     EXPECT_EQ(1u, log.lines().size());
+  }
+}
+
+TEST(CostDriverPropagationTest, UnmatchedBooleanResultIsReportedOncePerRead) {
+  DriverGraph graph;
+  boost::shared_ptr<CostDriverBool> flag(new CostDriverBool("flag"));
+  flag->formulas()->addFormula("0.5");
+  DoublePtr left = computedDouble("left", "flag+1");
+  DoublePtr right = computedDouble("right", "flag+2");
+  DoublePtr both = computedDouble("both", "left+right");
+  graph.link(flag, left);
+  graph.link(flag, right);
+  graph.link(left, both);
+  graph.link(right, both);
+
+  for (int read = 0; read < 2; ++read) {
+    DebugCapture log;
+    EXPECT_FLOAT_EQ(3.0f, both->doubleValue());
+    EXPECT_EQ(
+        "UnknownFormulaResultException for cost driver flag and value "
+        "0.500000. Formula is 0.5",
+        log.joined());
   }
 }
 
