@@ -404,7 +404,7 @@ TEST(CostDriverPropagationTest, LongChainReadsAndChangesWithoutRecursion) {
 void onSmallStack(void (*body)()) {
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 512 * 1024);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
   pthread_t thread;
   auto run = [](void* f) -> void* {
     reinterpret_cast<void (*)()>(f)();
@@ -420,7 +420,7 @@ void onSmallStack(void (*body)()) {
 // so the chain is kept short enough for that message.
 TEST(CostDriverPropagationTest, FailureAtTheBottomOfAChainNeedsNoRecursion) {
   onSmallStack([] {
-    const int length = 2000;
+    const int length = 1000;
     Chain chain(length);
     chain.bottom->resetValue();
     chain.bottom->formulas()->addFormula("undefinedLength*2");
