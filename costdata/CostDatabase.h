@@ -263,8 +263,52 @@ class CostDatabase : public QObject {
   // Releases every object parked with `addTemporaryPtr`.
   void ClearTemporaryPtrs() { temporaryPtrs_.clear(); }
 
+  // --- Files and memory buffers ---------------------------------------
+
+  // An archive of a database in memory. Both the record (allocated with
+  // `new`) and `data` (allocated with `new[]`) belong to the caller, who
+  // hands them to `ReleaseSerializedDB`.
+  struct SerializedDB {
+    char* data;
+    int size;
+  };
+
+  // Writes `db` (not necessarily this database) as an archive to `path`.
+  // The archive goes to a new file beside `path` first, which replaces
+  // `path` only once it is complete and flushed to disk; when anything
+  // fails, that file is removed and a file already at `path` is left as it
+  // was. Throws `boost::archive::archive_exception` ("output stream error")
+  // when the file cannot be made or written, and passes on whatever a class
+  // throws while it is written.
+  void ToFile(const CostDatabase& db, const char* path) const;
+
+  // Reads the archive at `path` into `db`. False, after the debug line
+  // "Exception when deserializing cost database from file\n<path>:\n<reason>",
+  // when the archive is damaged or the file cannot be read; `db` is then
+  // left as far as it was filled and should be discarded. Exceptions other
+  // than `boost::archive::archive_exception` reach the caller.
+  static bool FromFile(const QString& path, CostDatabase& db);
+
+  // The archive of `db` in memory, and the line "ToCharArray ... ARRAY SIZE
+  // is<size>" on standard output. When the bytes cannot be copied, the
+  // debug line "Error while copying serialized data\n" and a record with
+  // size 0 and null data. Failures while writing reach the caller.
+  static SerializedDB* ToCharArray(const CostDatabase& db);
+
+  // Reads the archive in the first `size` bytes of `data` into `db`; the
+  // bytes are not copied and must stay valid for the call. False, after
+  // the debug lines "Error while reading CostDataBase! \n" and the reason,
+  // for any failure, a null `data` and a negative `size` included.
+  static bool FromCharArray(char* data, int size, CostDatabase& db);
+
+  // Releases a record from `ToCharArray` and its data; null is ignored.
+  static void ReleaseSerializedDB(SerializedDB* serialized);
+
  private:
   friend class boost::serialization::access;
+  // Lets the tests give sample databases a fixed identifier, so that their
+  // archives are the same bytes on every run.
+  friend class CostDatabaseTestPeer;
   // Defined with the archive code in persistence/.
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);

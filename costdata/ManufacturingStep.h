@@ -6,6 +6,12 @@
 #include <map>
 #include <string>
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkData {
 
 class CostDriver;
@@ -65,6 +71,11 @@ class ManufacturingStep : public QObject {
   }
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   std::string id_;
   std::string label_;
   float costPerHour_;

@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkUtils {
 class Stage;
 }
@@ -112,6 +118,11 @@ class Press {
   VELKO_PRESSINFO* getVELKOPressInfo();
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   void freePressInfo();
 
   std::string label_;

@@ -4,6 +4,12 @@
 #include <boost/shared_ptr.hpp>
 #include <string>
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkData {
 
 // The unit in which the cost of a tool material is quoted, for example per
@@ -40,6 +46,11 @@ class PriceUnit {
   bool operator!=(const PriceUnit& other) const { return !(*this == other); }
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   std::string id_;
   std::string label_;
   std::string amountLabel_;

@@ -4,6 +4,12 @@
 #include <boost/shared_ptr.hpp>
 #include <string>
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkData {
 
 class FormulaContainer;
@@ -83,6 +89,11 @@ class Surcharge {
   bool operator!=(const Surcharge& other) const { return !(*this == other); }
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   // The container; an empty pointer for a surcharge not yet read from the
   // archive.
   boost::shared_ptr<FormulaContainer> formulas() const { return formulas_; }

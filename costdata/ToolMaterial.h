@@ -4,6 +4,12 @@
 #include <boost/shared_ptr.hpp>
 #include <string>
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkData {
 
 class PriceUnit;
@@ -58,6 +64,11 @@ class ToolMaterial {
   bool operator!=(const ToolMaterial& other) const { return !(*this == other); }
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   std::string id_;
   std::string label_;
   float density_;

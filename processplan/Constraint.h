@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+namespace boost {
+namespace serialization {
+class access;
+}
+}  // namespace boost
+
 namespace VelkData {
 class Operation;
 }
@@ -68,6 +74,11 @@ class Constraint : public QObject {
   virtual void virtualDummyFunction();
 
  private:
+  friend class boost::serialization::access;
+  // Defined with the archive code in persistence/.
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int version);
+
   std::vector<std::string> forbiddenOperationTypes_;
   std::vector<std::string> unpopularOperationTypes_;
   bool early_;

@@ -335,6 +335,9 @@ class ProcessDatabase {
       UnitsByCamType;
 
   friend class boost::serialization::access;
+  // Lets the tests give sample plans a fixed identifier, so that their
+  // archives are the same bytes on every run.
+  friend class ProcessDatabaseTestPeer;
   // Defined with the archive code in persistence/.
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);

@@ -1,0 +1,178 @@
+// The file and memory-buffer entry points of the cost database archive.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDebug>
+#include <QString>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <ext/stdio_filebuf.h>
+#include <fstream>
+#include <iostream>
+#include <istream>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "costdata/CostDatabase.h"
+#include "persistence/ArchiveTraits.h"
+
+namespace VelkData {
+
+namespace {
+
+// Reads a caller's block in place; seeking lets the reader learn how many
+// bytes remain.
+class ArrayReadBuffer : public std::streambuf {
+ public:
+  ArrayReadBuffer(char* data, std::size_t size) { setg(data, data, data + size); }
+
+ protected:
+  pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
+                   std::ios_base::openmode which) override {
+    if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
+    char* base = direction == std::ios_base::beg   ? eback()
+                 : direction == std::ios_base::cur ? gptr()
+                                                   : egptr();
+    const off_type target = (base - eback()) + offset;
+    if (target < 0 || target > egptr() - eback()) {
+      return pos_type(off_type(-1));
+    }
+    setg(eback(), eback() + target, egptr());
+    return pos_type(target);
+  }
+  pos_type seekpos(pos_type position,
+                   std::ios_base::openmode which) override {
+    return seekoff(off_type(position), std::ios_base::beg, which);
+  }
+};
+
+[[noreturn]] void throwWriteError(const std::string& detail) {
+  throw boost::archive::archive_exception(
+      boost::archive::archive_exception::output_stream_error, detail.c_str());
+}
+
+// The permissions a file made at `path` by an ordinary stream would get,
+// or those of the file it replaces, so that saving does not change who may
+// read the database.
+mode_t permissionsFor(const char* path) {
+  struct stat existing;
+  if (::stat(path, &existing) == 0) return existing.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+void CostDatabase::ToFile(const CostDatabase& db, const char* path) const {
+  if (path == nullptr || *path == '\0') throwWriteError("no path");
+  // The new archive is written beside the old file and renamed over it
+  // only when complete: a failure half way must not cost the user both.
+  std::string temporaryPath = std::string(path) + ".XXXXXX";
+  std::vector<char> name(temporaryPath.begin(), temporaryPath.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) throwWriteError(path);
+  temporaryPath.assign(name.data());
+  try {
+    ::fchmod(fd, permissionsFor(path));
+    {
+      __gnu_cxx::stdio_filebuf<char> file(fd, std::ios_base::out |
+                                                  std::ios_base::binary);
+      {
+        boost::archive::binary_oarchive archive(file);
+        archive << db;
+      }
+      if (file.pubsync() != 0) throwWriteError(temporaryPath);
+      if (::fsync(fd) != 0) throwWriteError(temporaryPath);
+      // Closing the buffer closes the descriptor.
+      if (file.close() == nullptr) throwWriteError(temporaryPath);
+    }
+    if (std::rename(temporaryPath.c_str(), path) != 0) throwWriteError(path);
+  } catch (...) {
+    ::unlink(temporaryPath.c_str());
+    throw;
+  }
+}
+
+bool CostDatabase::FromFile(const QString& path, CostDatabase& db) {
+  std::ifstream file(path.toStdString(),
+                     std::ios_base::in | std::ios_base::binary);
+  try {
+    CheckedIArchive archive(file);
+    archive >> db;
+  } catch (const boost::archive::archive_exception& e) {
+    qDebug("Exception when deserializing cost database from file\n%s:\n%s",
+           path.toLocal8Bit().constData(), e.what());
+    return false;
+  }
+  return true;
+}
+
+CostDatabase::SerializedDB* CostDatabase::ToCharArray(const CostDatabase& db) {
+  std::stringbuf buffer(std::ios_base::in | std::ios_base::out |
+                        std::ios_base::binary);
+  {
+    boost::archive::binary_oarchive archive(buffer);
+    archive << db;
+  }
+  const std::string bytes = buffer.str();
+  SerializedDB* serialized = new SerializedDB;
+  serialized->data = nullptr;
+  serialized->size = 0;
+  // The record counts bytes in an int; a larger archive cannot be handed
+  // out whole.
+  if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+    qDebug("Error while copying serialized data\n");
+    return serialized;
+  }
+  serialized->data = new char[bytes.size()];
+  if (bytes.copy(serialized->data, bytes.size()) != bytes.size()) {
+    qDebug("Error while copying serialized data\n");
+    delete[] serialized->data;
+    serialized->data = nullptr;
+    return serialized;
+  }
+  serialized->size = static_cast<int>(bytes.size());
+  std::cout << "ToCharArray ... ARRAY SIZE is" << serialized->size
+            << std::endl;
+  return serialized;
+}
+
+bool CostDatabase::FromCharArray(char* data, int size, CostDatabase& db) {
+  try {
+    if (data == nullptr) {
+      throw boost::archive::archive_exception(
+          boost::archive::archive_exception::input_stream_error,
+          "no data");
+    }
+    if (size < 0) {
+      throw boost::archive::archive_exception(
+          boost::archive::archive_exception::input_stream_error,
+          "negative size");
+    }
+    ArrayReadBuffer buffer(data, static_cast<std::size_t>(size));
+    std::istream stream(&buffer);
+    CheckedIArchive archive(stream);
+    archive >> db;
+  } catch (const std::exception& e) {
+    qDebug("Error while reading CostDataBase! \n");
+    qDebug("%s", e.what());
+    return false;
+  }
+  return true;
+}
+
+void CostDatabase::ReleaseSerializedDB(SerializedDB* serialized) {
+  if (serialized == nullptr) return;
+  delete[] serialized->data;
+  delete serialized;
+}
+
+}  // namespace VelkData

@@ -1,0 +1,47 @@
+#ifndef VELKDATA_TESTS_PERSISTENCE_SAMPLEDATABASE_H
+#define VELKDATA_TESTS_PERSISTENCE_SAMPLEDATABASE_H
+
+#include <boost/shared_ptr.hpp>
+#include <string>
+
+namespace VelkData {
+
+class CostDatabase;
+
+// Reaches the identifier, which a database takes from the clock.
+class CostDatabaseTestPeer {
+ public:
+  static void setId(CostDatabase& db, const std::string& id);
+};
+
+}  // namespace VelkData
+
+namespace TamberData {
+
+class ProcessDatabase;
+
+// Reaches the identifier, which a plan takes from the clock.
+class ProcessDatabaseTestPeer {
+ public:
+  static void setId(ProcessDatabase& plan, const std::string& id);
+};
+
+}  // namespace TamberData
+
+namespace velktest {
+
+// A small database that uses every archived class and every export key that
+// can name a concrete object. The same calls give the same archive bytes:
+// the identifier, the unit-id counter and the post-number counters are
+// fixed before anything is made.
+boost::shared_ptr<VelkData::CostDatabase> makeSampleDatabase();
+
+// The bytes of `db` as `ToCharArray` gives them.
+std::string archiveBytes(const VelkData::CostDatabase& db);
+
+// Reads `bytes` into a new database; fails the test when it cannot.
+boost::shared_ptr<VelkData::CostDatabase> readArchive(std::string bytes);
+
+}  // namespace velktest
+
+#endif  // VELKDATA_TESTS_PERSISTENCE_SAMPLEDATABASE_H
