@@ -5,6 +5,8 @@
 #include <boost/archive/impl/basic_binary_iprimitive.ipp>
 #include <boost/serialization/extended_type_info.hpp>
 #include <boost/serialization/void_cast.hpp>
+#include <cstdint>
+#include <cstring>
 
 // The archive templates are compiled once, here, for our reader.
 namespace boost {
@@ -51,12 +53,15 @@ class NestingLevel {
 }  // namespace
 
 const unsigned int CheckedIArchive::kMaxNesting;
+const int CheckedIArchive::kFirstNarrowVersion;
+const int CheckedIArchive::kLastNarrowVersion;
 const std::size_t CheckedIArchive::kUnseekableLimit;
 
 CheckedIArchive::CheckedIArchive(std::istream& is, unsigned int flags)
     : Base(is, flags),
       m_end(0),
       m_seekable(false),
+      m_narrow(false),
       m_inputSize(0),
       m_claimedElements(0),
       m_nesting(0),
@@ -71,6 +76,7 @@ CheckedIArchive::CheckedIArchive(std::streambuf& buffer, unsigned int flags)
     : Base(buffer, flags),
       m_end(0),
       m_seekable(false),
+      m_narrow(false),
       m_inputSize(0),
       m_claimedElements(0),
       m_nesting(0),
@@ -104,10 +110,7 @@ void CheckedIArchive::ReadHeader(unsigned int flags) {
   // Boost's own header reader turns the end of the input met at the version
   // byte into an assertion failure; this one reads the same header and
   // throws instead.
-  std::string signature;
-  *this >> signature;
-  if (signature != boost::archive::BOOST_ARCHIVE_SIGNATURE())
-    Refuse(archive_exception::invalid_signature);
+  ReadSignature();
   typedef std::streambuf::traits_type Traits;
   const Traits::int_type version = m_sb.sbumpc();
   if (Traits::eq_int_type(version, Traits::eof()))
@@ -124,9 +127,79 @@ void CheckedIArchive::ReadHeader(unsigned int flags) {
   set_library_version(libraryVersion);
   if (boost::archive::BOOST_ARCHIVE_VERSION() < libraryVersion)
     Refuse(archive_exception::unsupported_version);
-  boost::archive::basic_binary_iprimitive<
-      CheckedIArchive, std::istream::char_type,
-      std::istream::traits_type>::init();
+  if (m_narrow) {
+    // The 32-bit releases wrote archive library versions 3 to 5 only; the
+    // layouts of other versions at that width were never seen here.
+    if (version < kFirstNarrowVersion || version > kLastNarrowVersion)
+      Refuse(archive_exception::unsupported_version);
+    CheckNarrowTypeSizes();
+  } else {
+    boost::archive::basic_binary_iprimitive<
+        CheckedIArchive, std::istream::char_type,
+        std::istream::traits_type>::init();
+  }
+}
+
+void CheckedIArchive::ReadSignature() {
+  // The signature's length comes first, in 4 bytes in the 32-bit layout and
+  // in 8 in ours. Its value is known, so the 4 bytes after it tell the two
+  // apart: the zero upper half of our length, or the signature's first
+  // letters. Any other first value is read as our layout, as before.
+  const char* expected = boost::archive::BOOST_ARCHIVE_SIGNATURE();
+  const std::uint32_t expectedLength =
+      static_cast<std::uint32_t>(std::strlen(expected));
+  std::uint32_t low = 0;
+  std::uint32_t high = 0;
+  load_binary(&low, sizeof low);
+  load_binary(&high, sizeof high);
+  std::string signature;
+  if (low == expectedLength && high != 0) {
+    m_narrow = true;
+    signature.assign(reinterpret_cast<const char*>(&high), sizeof high);
+    std::string rest(expectedLength - sizeof high, '\0');
+    load_binary(&rest[0], rest.size());
+    signature += rest;
+  } else {
+    const std::uint64_t length =
+        (static_cast<std::uint64_t>(high) << 32) | low;
+    if (length > RemainingBytes()) Refuse(archive_exception::input_stream_error);
+    signature.resize(static_cast<std::size_t>(length));
+    if (length > 0) load_binary(&signature[0], signature.size());
+  }
+  if (signature != expected) Refuse(archive_exception::invalid_signature);
+}
+
+void CheckedIArchive::CheckNarrowTypeSizes() {
+  // The same checks and texts as Boost's for our own layout, with the sizes
+  // of the 32-bit programs that wrote these archives.
+  static const struct {
+    unsigned char size;
+    const char* what;
+  } kSizes[] = {{4, "size of int"},
+                {4, "size of long"},
+                {4, "size of float"},
+                {8, "size of double"}};
+  for (const auto& expected : kSizes) {
+    unsigned char size = 0;
+    Base::load(size);
+    if (size != expected.size)
+      Refuse(archive_exception::incompatible_native_format, expected.what);
+  }
+  std::int32_t one = 0;
+  Base::load(one);
+  if (one != 1)
+    Refuse(archive_exception::incompatible_native_format, "endian setting");
+}
+
+std::size_t CheckedIArchive::ReadLength() {
+  if (m_narrow) {
+    std::uint32_t length = 0;
+    Base::load(length);
+    return length;
+  }
+  std::size_t length = 0;
+  Base::load(length);
+  return length;
 }
 
 std::size_t CheckedIArchive::RemainingBytes() {
@@ -154,11 +227,24 @@ void CheckedIArchive::load(bool& t) {
 }
 
 void CheckedIArchive::load(std::string& s) {
-  std::size_t length = 0;
-  Base::load(length);
+  const std::size_t length = ReadLength();
   CheckCount(length, 1);
   s.resize(length);
   if (length > 0) load_binary(&s[0], length);
+}
+
+void CheckedIArchive::load(long& t) {
+  if (!m_narrow) {
+    Base::load(t);
+    return;
+  }
+  std::int32_t narrow = 0;
+  Base::load(narrow);
+  t = narrow;
+}
+
+void CheckedIArchive::load(unsigned long& t) {
+  t = ReadLength();
 }
 
 void CheckedIArchive::load_override(

@@ -45,6 +45,16 @@ namespace VelkData {
 //   unless a back-reference to it was already handed out while it was being
 //   read (then another owner may hold it, and it is left alone).
 //
+// Two layouts are read, told apart by the signature's length at the start
+// of the header: the one this library writes (lengths, long and size_t of 8
+// bytes, any archive library version up to the installed one) and the one
+// that earlier 32-bit releases wrote (lengths, long and size_t of 4 bytes,
+// archive library versions 3 to 5). Everything else is the same in both:
+// little-endian, int, enum and float of 4 bytes, double 8, bool 1. A header
+// of the 32-bit layout must state 4-byte int and long ("incompatible native
+// format"); an archive library version outside 3 to 5 in that layout is
+// "unsupported version".
+//
 // The size of the input is taken from the stream buffer by seeking. On a
 // buffer that cannot seek, the counts are held to kUnseekableLimit bytes.
 // Read the archive from the position the stream is at when the archive is
@@ -68,6 +78,9 @@ class CheckedIArchive
   static const unsigned int kMaxNesting = 1000;
   // Size assumed for a stream buffer that cannot tell its size.
   static const std::size_t kUnseekableLimit = std::size_t(64) << 20;
+  // The archive library versions read in the 32-bit layout.
+  static const int kFirstNarrowVersion = 3;
+  static const int kLastNarrowVersion = 5;
 
   explicit CheckedIArchive(std::istream& is, unsigned int flags = 0);
   explicit CheckedIArchive(std::streambuf& buffer, unsigned int flags = 0);
@@ -76,6 +89,9 @@ class CheckedIArchive
   // Bytes of the stream not read yet; kUnseekableLimit on a buffer that
   // cannot seek.
   std::size_t RemainingBytes();
+
+  // Whether the header announced the 32-bit layout of earlier releases.
+  bool IsNarrowLayout() const { return m_narrow; }
 
   // Arrays of primitives, as in vectors of numbers.
   template <class ValueType>
@@ -101,6 +117,9 @@ class CheckedIArchive
   using Base::load;
   void load(bool& t);
   void load(std::string& s);
+  // In the 32-bit layout a long is 4 bytes; these read it at either width.
+  void load(long& t);
+  void load(unsigned long& t);
 
   template <class T>
   void load_override(T& t) {
@@ -154,6 +173,9 @@ class CheckedIArchive
 
   void MeasureInput();
   void ReadHeader(unsigned int flags);
+  void ReadSignature();
+  void CheckNarrowTypeSizes();
+  std::size_t ReadLength();
   void CheckCount(std::size_t count, std::size_t bytesPerElement);
   int RegisterClass(const boost::archive::detail::basic_iserializer& bis);
   bool IsKnownClass(const boost::serialization::extended_type_info& eti) const;
@@ -162,6 +184,7 @@ class CheckedIArchive
 
   std::streamoff m_end;
   bool m_seekable;
+  bool m_narrow;
   std::size_t m_inputSize;
   std::size_t m_claimedElements;
   unsigned int m_nesting;
