@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <boost/archive/archive_exception.hpp>
+#include <boost/weak_ptr.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -18,6 +19,7 @@
 #include "velkdata/velkdata.h"
 
 using namespace VelkData;
+using namespace TamberData;
 using boost::shared_ptr;
 
 namespace {
@@ -237,6 +239,34 @@ TEST(DatabaseBufferTest, FromCharArrayReadsOnlyTheGivenBytes) {
   EXPECT_TRUE(CostDatabase::FromCharArray(
       &bytes[0], static_cast<int>(bytes.size()), target));
   EXPECT_EQ("CHF", target.Currency());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TemporaryPointersTest, ParkedObjectsAreReleasedAndNeverArchived) {
+  shared_ptr<CostDatabase> db = velktest::makeSampleDatabase();
+  const std::string bytes = velktest::archiveBytes(*db);
+  boost::weak_ptr<Press> press;
+  boost::weak_ptr<Component> component;
+  {
+    shared_ptr<Press> parkedPress(new Press("Parked", 1));
+    shared_ptr<Component> parkedComponent(new Component("Parked", "CT_X"));
+    press = parkedPress;
+    component = parkedComponent;
+    db->addTemporaryPtr(parkedPress);
+    db->ProcessDB()->addTemporaryPtr(parkedComponent);
+  }
+  EXPECT_EQ(bytes, velktest::archiveBytes(*db));
+  EXPECT_FALSE(press.expired());
+  EXPECT_FALSE(component.expired());
+  db->ClearTemporaryPtrs();
+  EXPECT_TRUE(press.expired());
+  EXPECT_FALSE(component.expired());
+  db->ProcessDB()->ClearTemporaryPtrs();
+  EXPECT_TRUE(component.expired());
+  EXPECT_EQ(0, db->ProcessDB()->temporaryPtrCount());
 }
 
 }  // namespace
