@@ -15,3 +15,14 @@ foreach(name ${expected_files})
     message(FATAL_ERROR "${name} differs from the checked-in archive")
   endif()
 endforeach()
+# The archive fuzzer's seeds include some of these archives; they must not
+# drift from what the writer makes either.
+file(GLOB seed_files RELATIVE ${SEEDS} ${SEEDS}/stored-*.vdb)
+foreach(name ${seed_files})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
+                          ${OUT}/${name} ${SEEDS}/${name}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "fuzz seed ${name} differs from the writer's archive")
+  endif()
+endforeach()
