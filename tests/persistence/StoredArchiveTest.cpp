@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QString>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -195,6 +199,35 @@ TEST(StoredArchiveFileTest, FromFileReadsTheStoredLayout) {
       << log.joined();
   EXPECT_EQ("1999-12-31T23:59:58", db.id());
   EXPECT_EQ(db.PriceUnitAt(0), db.toolMaterialAt(0)->priceUnit());
+}
+
+TEST(StoredArchiveFileTest, OneStepUpgradeWritesTodaysLayoutBesideTheOld) {
+  char folder[] = "/tmp/velkdata_stored_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(folder));
+  const std::string oldPath = std::string(folder) + "/old.vdb";
+  const std::string newPath = std::string(folder) + "/new.vdb";
+  const std::string stored = readFile(dataPath("stored-v5.vdb"));
+  std::ofstream(oldPath, std::ios::binary) << stored;
+
+  CostDatabase db;
+  velktest::DebugCapture log;
+  ASSERT_TRUE(CostDatabase::FromFile(QString::fromStdString(oldPath), db))
+      << log.joined();
+  db.ToFile(db, newPath.c_str());
+
+  EXPECT_EQ(stored, readFile(oldPath));
+  const std::string upgraded = readFile(newPath);
+  EXPECT_EQ(velktest::archiveBytes(db), upgraded);
+  CostDatabase again;
+  ASSERT_TRUE(CostDatabase::FromFile(QString::fromStdString(newPath), again))
+      << log.joined();
+  EXPECT_EQ("1999-12-31T23:59:58", again.id());
+  EXPECT_EQ(again.PriceUnitAt(0), again.toolMaterialAt(1)->priceUnit());
+  EXPECT_EQ(again.CostPropertyAt(0),
+            again.BaseAssemblyAt(0)->ComponentAt(0)->operation()->CostDriverAt(0));
+  std::remove(oldPath.c_str());
+  std::remove(newPath.c_str());
+  rmdir(folder);
 }
 
 TEST(StoredArchiveFileTest, ReaderTellsTheLayoutFromTheHeader) {
