@@ -117,7 +117,9 @@ class CheckedIArchive
   using Base::load;
   void load(bool& t);
   void load(std::string& s);
-  // In the 32-bit layout a long is 4 bytes; these read it at either width.
+  // A long or size_t read by Boost's code, at the width of the layout. The
+  // model itself archives neither (here std::int64_t is a long too, which
+  // the 32-bit releases wrote as 8 bytes).
   void load(long& t);
   void load(unsigned long& t);
 
