@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "persistence/CheckedIArchive.h"
 #include "persistence/SampleDatabase.h"
@@ -57,7 +59,6 @@ TEST_P(StoredArchiveTest, DatabaseFieldsAreRead) {
   EXPECT_EQ("OT_10", db_->GetOpTypKey("Draw"));
   EXPECT_EQ("OT_20", db_->GetOpTypKey("Trim"));
   EXPECT_FALSE(db_->ProcessDB());
-  EXPECT_FALSE(db_->componentCostFactory());
   EXPECT_EQ(0, db_->PressCount());
   EXPECT_EQ(0, db_->SharingRelationshipCount());
 }
@@ -172,6 +173,34 @@ TEST_P(StoredArchiveTest, AssemblyComponentsAndOperationConnect) {
   EXPECT_FLOAT_EQ(150.0f, draw->LengthMinimum());
   ASSERT_EQ(1, draw->CostDriverCount());
   EXPECT_EQ(db_->CostPropertyAt(0), draw->CostDriverAt(0));
+}
+
+TEST_P(StoredArchiveTest, CostFactorySlotSharesTheDatabasesObjects) {
+  shared_ptr<ComponentCostFactory> factory = db_->componentCostFactory();
+  ASSERT_TRUE(factory);
+  ASSERT_EQ(1, factory->ComponentCostsValueSlotCount());
+  const ComponentCostsValueSlot* slot = factory->ComponentCostsValueSlotAt(0);
+  ASSERT_EQ(1, slot->ComponentCostValueRangeCount());
+  const ComponentCostValueRange* range = slot->ComponentCostValueRangeAt(0);
+  EXPECT_EQ(ComponentCostValueRange::kDoubleRange, range->type());
+  EXPECT_EQ(QStringList({QString::fromUtf8("Gr\xC3\xB6\xC3\x9F" "e A"), "B"}),
+            range->stringValues());
+  EXPECT_EQ(std::vector<float>({10.0f, 20.5f, 80.0f}), range->Values());
+  EXPECT_FLOAT_EQ(10.0f, range->DoubleMin());
+  EXPECT_FLOAT_EQ(80.0f, range->DoubleMax());
+  EXPECT_FLOAT_EQ(0.5f, range->DoubleAccuracy());
+  const ComponentCost& cost = slot->componentCost();
+  EXPECT_EQ("Cam slide 40", cost.label());
+  // Written in full inside the slot, then referred back to by the lists.
+  EXPECT_EQ(dieSet()->ComponentAt(0), slot->component());
+  ASSERT_EQ(1u, cost.information().size());
+  EXPECT_EQ("Catalogue 1998", cost.information()[0].second);
+  ASSERT_EQ(1u, cost.stepAmounts().size());
+  EXPECT_EQ(db_->ManufacturingStepAt(0), cost.stepAmounts().begin()->first);
+  EXPECT_EQ("1.25",
+            cost.stepAmounts().begin()->second->formulaAt(0));
+  ASSERT_EQ(1u, cost.materialAmounts().size());
+  EXPECT_EQ(db_->toolMaterialAt(0), cost.materialAmounts().begin()->first);
 }
 
 TEST_P(StoredArchiveTest, SavingWritesTodaysLayoutWithTheSameContent) {

@@ -15,6 +15,7 @@
 #include <boost/archive/impl/basic_binary_oprimitive.ipp>
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/export.hpp>
+#include <boost/serialization/list.hpp>
 #include <boost/serialization/map.hpp>
 #include <boost/serialization/shared_ptr.hpp>
 #include <boost/serialization/string.hpp>
@@ -24,6 +25,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <list>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -58,7 +60,6 @@ using boost::shared_ptr;
     template <class Archive>                        \
     void serialize(Archive&, const unsigned int) {} \
   };
-STORED_EMPTY_CLASS(ComponentCostFactory)
 STORED_EMPTY_CLASS(ProcessDatabase)
 STORED_EMPTY_CLASS(Press)
 STORED_EMPTY_CLASS(PartFeature)
@@ -317,6 +318,62 @@ struct Assembly {
   }
 };
 
+enum RangeType : std::int32_t { kIntRange = 0, kDoubleRange = 1 };
+
+// Held by value, as are the slots and the component cost.
+struct ValueRange {
+  RangeType type = kIntRange;
+  std::list<std::string> texts;
+  float max = 0.0f, min = 0.0f, accuracy = 0.0f;
+  std::vector<float> values;
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int) {
+    archive& type;
+    archive& texts;
+    archive& max;
+    archive& min;
+    archive& accuracy;
+    archive& values;
+  }
+};
+
+struct ComponentCost {
+  virtual ~ComponentCost() {}
+  std::string label;
+  shared_ptr<Component> component;
+  std::vector<std::pair<std::string, std::string>> information;
+  std::map<shared_ptr<ToolMaterial>, shared_ptr<FormulaContainer>> materials;
+  std::map<shared_ptr<ManufacturingStep>, shared_ptr<FormulaContainer>> steps;
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int) {
+    archive& label;
+    archive& component;
+    archive& information;
+    archive& materials;
+    archive& steps;
+  }
+};
+
+struct ValueSlot {
+  virtual ~ValueSlot() {}
+  std::vector<ValueRange> ranges;
+  ComponentCost cost;
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int) {
+    archive& ranges;
+    archive& cost;
+  }
+};
+
+struct ComponentCostFactory {
+  virtual ~ComponentCostFactory() {}
+  std::vector<ValueSlot> slots;
+  template <class Archive>
+  void serialize(Archive& archive, const unsigned int) {
+    archive& slots;
+  }
+};
+
 // Version 2: no share relationships.
 struct Database {
   std::string id;
@@ -337,9 +394,9 @@ struct Database {
       stepSurcharges;
   std::vector<shared_ptr<CostProperty>> properties;
   std::map<std::string, std::string> typeKeys;
+  shared_ptr<ComponentCostFactory> factory;
   template <class Archive>
   void serialize(Archive& archive, const unsigned int) {
-    shared_ptr<ComponentCostFactory> factory;
     shared_ptr<ProcessDatabase> plan;
     std::vector<shared_ptr<Press>> presses;
     archive& id;
@@ -460,6 +517,26 @@ Database makeStoredDatabase() {
   db.stepSurcharges[milling] = press;
   db.properties = {thickness, count};
   db.typeKeys = {{"Draw", "OT_10"}, {"Trim", "OT_20"}};
+
+  // The factory comes before the assemblies and steps in the archive, so
+  // the cam, its operation, its assembly and the milling step are written
+  // in full inside it, and referred back to afterwards.
+  ValueSlot slot;
+  ValueRange range;
+  range.type = kDoubleRange;
+  range.texts = {"Gr\xF6\xDF" "e A", "B"};
+  range.max = 80.0f;
+  range.min = 10.0f;
+  range.accuracy = 0.5f;
+  range.values = {10.0f, 20.5f, 80.0f};
+  slot.ranges = {range};
+  slot.cost.label = "Cam slide 40";
+  slot.cost.component = cam;
+  slot.cost.information = {{"Source", "Catalogue 1998"}};
+  slot.cost.materials[steel] = formula("0.75");
+  slot.cost.steps[milling] = formula("1.25");
+  db.factory.reset(new ComponentCostFactory);
+  db.factory->slots = {slot};
   return db;
 }
 
