@@ -133,11 +133,10 @@ struct RecordOrder {
 // run; the archive keeps Boost's map form (its reader takes any order), and
 // the bytes of an unchanged database stay the same.
 template <class Archive, class Record, class Value>
-void saveInRecordOrder(
-    Archive& archive,
-    const std::map<boost::shared_ptr<Record>, Value>& map) {
-  const std::map<boost::shared_ptr<Record>, Value, RecordOrder<Record>>
-      ordered(map.begin(), map.end());
+void saveInRecordOrder(Archive& archive,
+                       const std::map<boost::shared_ptr<Record>, Value>& map) {
+  const std::map<boost::shared_ptr<Record>, Value, RecordOrder<Record>> ordered(
+      map.begin(), map.end());
   archive << ordered;
 }
 
@@ -197,10 +196,10 @@ BOOST_CLASS_EXPORT_KEY2(TamberData::PartGeometryPatch, "PartGeometryPatch")
 BOOST_CLASS_EXPORT_KEY2(VelkUtils::DrawingStage, "DrawingStage")
 
 // Instantiates a class's archive member for the writer and the reader.
-#define VELKDATA_ARCHIVE_INSTANTIATE(Class)                           \
-  template void Class::serialize<boost::archive::binary_oarchive>(    \
-      boost::archive::binary_oarchive&, const unsigned int);          \
-  template void Class::serialize<VelkData::CheckedIArchive>(          \
+#define VELKDATA_ARCHIVE_INSTANTIATE(Class)                        \
+  template void Class::serialize<boost::archive::binary_oarchive>( \
+      boost::archive::binary_oarchive&, const unsigned int);       \
+  template void Class::serialize<VelkData::CheckedIArchive>(       \
       VelkData::CheckedIArchive&, const unsigned int);
 
 #endif  // VELKDATA_PERSISTENCE_ARCHIVETRAITS_H

@@ -86,15 +86,13 @@ void ComponentCostFactory::serialize(Archive& archive, const unsigned int) {
 }
 
 template <class Archive>
-void ComponentCostsValueSlot::serialize(Archive& archive,
-                                        const unsigned int) {
+void ComponentCostsValueSlot::serialize(Archive& archive, const unsigned int) {
   archive& ranges_;
   archive& componentCost_;
 }
 
 template <class Archive>
-void ComponentCostValueRange::serialize(Archive& archive,
-                                        const unsigned int) {
+void ComponentCostValueRange::serialize(Archive& archive, const unsigned int) {
   archive& type_;
   std::list<std::string> texts;
   if (Archive::is_saving::value) {

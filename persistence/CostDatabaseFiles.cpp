@@ -30,7 +30,9 @@ namespace {
 // bytes remain.
 class ArrayReadBuffer : public std::streambuf {
  public:
-  ArrayReadBuffer(char* data, std::size_t size) { setg(data, data, data + size); }
+  ArrayReadBuffer(char* data, std::size_t size) {
+    setg(data, data, data + size);
+  }
 
  protected:
   pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
@@ -46,8 +48,7 @@ class ArrayReadBuffer : public std::streambuf {
     setg(eback(), eback() + target, egptr());
     return pos_type(target);
   }
-  pos_type seekpos(pos_type position,
-                   std::ios_base::openmode which) override {
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
     return seekoff(off_type(position), std::ios_base::beg, which);
   }
 };
@@ -83,8 +84,8 @@ void CostDatabase::ToFile(const CostDatabase& db, const char* path) const {
   try {
     ::fchmod(fd, permissionsFor(path));
     {
-      __gnu_cxx::stdio_filebuf<char> file(fd, std::ios_base::out |
-                                                  std::ios_base::binary);
+      __gnu_cxx::stdio_filebuf<char> file(
+          fd, std::ios_base::out | std::ios_base::binary);
       {
         boost::archive::binary_oarchive archive(file);
         archive << db;
@@ -140,8 +141,7 @@ CostDatabase::SerializedDB* CostDatabase::ToCharArray(const CostDatabase& db) {
     return serialized;
   }
   serialized->size = static_cast<int>(bytes.size());
-  std::cout << "ToCharArray ... ARRAY SIZE is" << serialized->size
-            << std::endl;
+  std::cout << "ToCharArray ... ARRAY SIZE is" << serialized->size << std::endl;
   return serialized;
 }
 
@@ -149,8 +149,7 @@ bool CostDatabase::FromCharArray(char* data, int size, CostDatabase& db) {
   try {
     if (data == nullptr) {
       throw boost::archive::archive_exception(
-          boost::archive::archive_exception::input_stream_error,
-          "no data");
+          boost::archive::archive_exception::input_stream_error, "no data");
     }
     if (size < 0) {
       throw boost::archive::archive_exception(

@@ -28,8 +28,7 @@ void serialize(Archive& archive, Stage& stage, const unsigned int) {
   archive& allowedTypes;
   archive& stageId;
   archive& tipping;
-  VelkData::archive_detail::archiveEnum(archive, type,
-                                        Stage::kUndefinedStage,
+  VelkData::archive_detail::archiveEnum(archive, type, Stage::kUndefinedStage,
                                         Stage::kPiercingStage);
   if (Archive::is_loading::value) {
     stage.setLabel(label);
@@ -107,10 +106,10 @@ void serialize(Archive& archive, PATCHFEATURE& record,
   }
 }
 
-#define VELKDATA_ARCHIVE_INSTANTIATE_FREE(Record)                        \
-  template void serialize<boost::archive::binary_oarchive>(              \
-      boost::archive::binary_oarchive&, Record&, const unsigned int);    \
-  template void serialize<VelkData::CheckedIArchive>(                    \
+#define VELKDATA_ARCHIVE_INSTANTIATE_FREE(Record)                     \
+  template void serialize<boost::archive::binary_oarchive>(           \
+      boost::archive::binary_oarchive&, Record&, const unsigned int); \
+  template void serialize<VelkData::CheckedIArchive>(                 \
       VelkData::CheckedIArchive&, Record&, const unsigned int);
 
 VELKDATA_ARCHIVE_INSTANTIATE_FREE(Stage)

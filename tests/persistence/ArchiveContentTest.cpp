@@ -30,6 +30,12 @@ void load(const std::string& bytes, T& object) {
   archive >> object;
 }
 
+std::int32_t numberAt(const std::string& bytes, std::size_t at) {
+  std::int32_t number = 0;
+  std::memcpy(&number, &bytes[at], 4);
+  return number;
+}
+
 // Replaces the 32-bit number that ends `bytes`.
 std::string withLastNumber(std::string bytes, std::int32_t number) {
   std::memcpy(&bytes[bytes.size() - 4], &number, 4);
@@ -65,7 +71,7 @@ TEST(FormulaContainerArchiveTest, CountAboveTheTextsIsRefused) {
   shared_ptr<FormulaContainer> container(new FormulaContainer);
   container->addFormula("1");
   const std::string bytes = save(container);
-  ASSERT_EQ(1, *reinterpret_cast<const std::int32_t*>(&bytes[bytes.size() - 4]));
+  ASSERT_EQ(1, numberAt(bytes, bytes.size() - 4));
   shared_ptr<FormulaContainer> loaded;
   EXPECT_THROW_MSG(load(withLastNumber(bytes, 2), loaded),
                    boost::archive::archive_exception, "array size too short");
@@ -128,8 +134,7 @@ TEST(EnumerationArchiveTest, LevelOutsideTheEnumerationIsRefused) {
   const std::string bytes = save(property);
   // The level stands before the two bounds of version 2.
   const std::size_t at = bytes.size() - 16 - 16 - 4;
-  ASSERT_EQ(CostProperty::kLevelExpert,
-            *reinterpret_cast<const std::int32_t*>(&bytes[at]));
+  ASSERT_EQ(CostProperty::kLevelExpert, numberAt(bytes, at));
   shared_ptr<CostProperty> loaded;
   load(bytes, loaded);
   EXPECT_EQ(CostProperty::kLevelExpert, loaded->level());

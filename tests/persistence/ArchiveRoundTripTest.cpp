@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <cstring>
 #include <typeinfo>
 
 #include "persistence/SampleDatabase.h"
@@ -84,12 +85,12 @@ TEST_F(ArchiveRoundTripTest, SurchargesKeyedByRecordsFindTheirRecords) {
             loaded_->MaterialSurcharge(loaded_->toolMaterialAt(0))->id());
   EXPECT_EQ("SU_CAST",
             loaded_->MaterialSurcharge(loaded_->toolMaterialAt(1))->id());
-  EXPECT_EQ("SU_GRIND", loaded_
-                            ->ManufacturingStepSurcharge(
-                                loaded_->ManufacturingStepAt(1))
-                            ->id());
-  EXPECT_DOUBLE_EQ(0.5, loaded_->MaterialSurcharge(loaded_->toolMaterialAt(1))
-                            ->userfactor());
+  EXPECT_EQ("SU_GRIND",
+            loaded_->ManufacturingStepSurcharge(loaded_->ManufacturingStepAt(1))
+                ->id());
+  EXPECT_DOUBLE_EQ(
+      0.5,
+      loaded_->MaterialSurcharge(loaded_->toolMaterialAt(1))->userfactor());
 }
 
 TEST_F(ArchiveRoundTripTest, PriceUnitOfTwoMaterialsStaysOneObject) {
@@ -118,15 +119,28 @@ TEST_F(ArchiveRoundTripTest, SharedObjectsStayShared) {
   EXPECT_EQ(curve.get(), pin->partFeature().get());
   EXPECT_EQ(trimUnit().get(), pin->relatedProcessingUnitAt(0).get());
   // The component cost's amount keys are the database's records.
-  const ComponentCost& cost =
-      loaded_->componentCostFactory()->ComponentCostsValueSlotAt(0)
-          ->componentCost();
+  const ComponentCost& cost = loaded_->componentCostFactory()
+                                  ->ComponentCostsValueSlotAt(0)
+                                  ->componentCost();
   EXPECT_EQ(pin.get(), cost.component().get());
   EXPECT_EQ(1u, cost.materialAmounts().count(loaded_->toolMaterialAt(0)));
   EXPECT_EQ(1u, cost.stepAmounts().count(loaded_->ManufacturingStepAt(1)));
 }
 
 TEST_F(ArchiveRoundTripTest, ExportedClassesComeBackAsThemselves) {
+  // The key names the class where an object of it is first met through a
+  // pointer to a base. Classes first met through their own pointer or as a
+  // base (CostDriverEnum in the drawing stage, the relationships, the plain
+  // PartGeometry) need no key and read back by their static type.
+  for (const char* key :
+       {"CostDriverBool", "CostDriverDouble", "CostDriverInt",
+        "CostDriverIntRange", "CostPropertyString", "PartFeatureGroup",
+        "PartGeometryCurve", "PartGeometryPatch", "DrawingStage"}) {
+    const std::string counted =
+        std::string(1, static_cast<char>(std::strlen(key))) +
+        std::string(7, '\0') + key;
+    EXPECT_NE(std::string::npos, bytes_.find(counted)) << key;
+  }
   EXPECT_EQ(typeid(CostDriverBool), typeid(*loaded_->CostPropertyAt(0)));
   EXPECT_EQ(typeid(CostDriverInt), typeid(*loaded_->CostPropertyAt(1)));
   EXPECT_EQ(typeid(CostDriverIntRange), typeid(*loaded_->CostPropertyAt(2)));
@@ -135,8 +149,7 @@ TEST_F(ArchiveRoundTripTest, ExportedClassesComeBackAsThemselves) {
   EXPECT_EQ(typeid(CostDriverDouble), typeid(*loaded_->CostPropertyAt(5)));
   EXPECT_EQ(typeid(VelkUtils::DrawingStage), typeid(*draw()->stage()));
   EXPECT_EQ(typeid(VelkUtils::Stage), typeid(*plan().OperationAt(1)->stage()));
-  EXPECT_EQ(typeid(PartFeatureGroup),
-            typeid(*plan().topLevelPartFeatureAt(0)));
+  EXPECT_EQ(typeid(PartFeatureGroup), typeid(*plan().topLevelPartFeatureAt(0)));
   EXPECT_EQ(typeid(PartGeometry), typeid(*plan().topLevelPartFeatureAt(1)));
   EXPECT_EQ(typeid(PartGeometryCurve), typeid(*group()->childAt(0)));
   EXPECT_EQ(typeid(PartGeometryPatch), typeid(*group()->childAt(1)));
@@ -315,9 +328,10 @@ TEST_F(ArchiveRoundTripTest, DatabaseWithoutRelationshipsReadsAnEmptyList) {
     serialized = CostDatabase::ToCharArray(empty);
   }
   // Reading into a filled database replaces its lists.
+  velktest::breakCycles(*target);
   velktest::DebugCapture log;
-  EXPECT_TRUE(CostDatabase::FromCharArray(serialized->data, serialized->size,
-                                          *target));
+  EXPECT_TRUE(
+      CostDatabase::FromCharArray(serialized->data, serialized->size, *target));
   CostDatabase::ReleaseSerializedDB(serialized);
   EXPECT_EQ(0, target->SharingRelationshipCount());
   EXPECT_EQ(0, target->toolMaterialCount());

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,7 +11,6 @@
 #include <boost/weak_ptr.hpp>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <iterator>
 
@@ -80,6 +80,7 @@ TEST_F(DatabaseFilesTest, FileRoundTripKeepsSharedObjectsShared) {
   EXPECT_EQ(std::vector<std::string>{"costs.vdb"}, entries());
   EXPECT_EQ(velktest::archiveBytes(*sample_), readFile(path_));
   CostDatabase loaded;
+  velktest::CycleGuard guard(loaded);
   velktest::DebugCapture log;
   ASSERT_TRUE(CostDatabase::FromFile(QString::fromStdString(path_), loaded));
   EXPECT_EQ("", log.joined());
@@ -101,8 +102,8 @@ TEST_F(DatabaseFilesTest, FromFileOfMissingPathLogsPathAndReason) {
   velktest::DebugCapture log;
   const std::string missing = dir_ + "/missing.vdb";
   EXPECT_FALSE(CostDatabase::FromFile(QString::fromStdString(missing), db));
-  EXPECT_EQ("Exception when deserializing cost database from file\n" +
-                missing + ":\ninput stream error",
+  EXPECT_EQ("Exception when deserializing cost database from file\n" + missing +
+                ":\ninput stream error",
             log.joined());
 }
 
@@ -164,8 +165,23 @@ TEST_F(DatabaseFilesTest, FullDiskLeavesEarlierFileIntact) {
 TEST_F(DatabaseFilesTest, ToFileIntoMissingFolderThrows) {
   CostDatabase db;
   const std::string path = dir_ + "/no/such/folder.vdb";
-  EXPECT_THROW(db.ToFile(db, path.c_str()), boost::archive::archive_exception);
+  EXPECT_THROW_MSG(db.ToFile(db, path.c_str()),
+                   boost::archive::archive_exception,
+                   "output stream error-" + path);
+  EXPECT_THROW_MSG(db.ToFile(db, nullptr), boost::archive::archive_exception,
+                   "output stream error-no path");
   EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(DatabaseFilesTest, ToFileOverAFolderLeavesTheFolder) {
+  const std::string folder = dir_ + "/folder";
+  ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+  CostDatabase db;
+  EXPECT_THROW_MSG(db.ToFile(db, folder.c_str()),
+                   boost::archive::archive_exception,
+                   "output stream error-" + folder);
+  EXPECT_EQ(std::vector<std::string>{"folder"}, entries());
+  rmdir(folder.c_str());
 }
 
 TEST_F(DatabaseFilesTest, ReplacingAFileKeepsItsPermissions) {
@@ -184,9 +200,9 @@ TEST(DatabaseBufferTest, ToCharArrayReportsTheSize) {
   const std::string text = out.text();
   ASSERT_NE(nullptr, serialized);
   ASSERT_NE(nullptr, serialized->data);
-  EXPECT_EQ("ToCharArray ... ARRAY SIZE is" +
-                std::to_string(serialized->size) + "\n",
-            text);
+  EXPECT_EQ(
+      "ToCharArray ... ARRAY SIZE is" + std::to_string(serialized->size) + "\n",
+      text);
   EXPECT_EQ(velktest::archiveBytes(*db),
             std::string(serialized->data, serialized->size));
   CostDatabase::ReleaseSerializedDB(serialized);
@@ -198,10 +214,9 @@ TEST(DatabaseBufferTest, FromCharArrayRejectsBytesThatAreNoArchive) {
   CostDatabase db;
   velktest::DebugCapture log;
   EXPECT_FALSE(CostDatabase::FromCharArray(bytes, sizeof bytes - 1, db));
-  EXPECT_EQ(
-      (std::vector<std::string>{"Error while reading CostDataBase! \n",
-                                "invalid signature"}),
-      log.lines());
+  EXPECT_EQ((std::vector<std::string>{"Error while reading CostDataBase! \n",
+                                      "invalid signature"}),
+            log.lines());
 }
 
 TEST(DatabaseBufferTest, FromCharArrayRejectsNullDataAndNegativeSize) {
@@ -209,20 +224,18 @@ TEST(DatabaseBufferTest, FromCharArrayRejectsNullDataAndNegativeSize) {
   {
     velktest::DebugCapture log;
     EXPECT_FALSE(CostDatabase::FromCharArray(nullptr, 100, db));
-    EXPECT_EQ(
-        (std::vector<std::string>{"Error while reading CostDataBase! \n",
-                                  "input stream error-no data"}),
-        log.lines());
+    EXPECT_EQ((std::vector<std::string>{"Error while reading CostDataBase! \n",
+                                        "input stream error-no data"}),
+              log.lines());
   }
   {
     const std::string bytes = velktest::archiveBytes(db);
     std::string copy = bytes;
     velktest::DebugCapture log;
     EXPECT_FALSE(CostDatabase::FromCharArray(&copy[0], -1, db));
-    EXPECT_EQ(
-        (std::vector<std::string>{"Error while reading CostDataBase! \n",
-                                  "input stream error-negative size"}),
-        log.lines());
+    EXPECT_EQ((std::vector<std::string>{"Error while reading CostDataBase! \n",
+                                        "input stream error-negative size"}),
+              log.lines());
   }
 }
 

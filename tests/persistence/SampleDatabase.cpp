@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <set>
 #include <vector>
 
 #include "support/TestUtil.h"
@@ -58,14 +59,103 @@ shared_ptr<Surcharge> surcharge(const std::string& id, const std::string& text,
   return result;
 }
 
+class CycleCutter {
+ public:
+  void database(const CostDatabase& db) {
+    for (int i = 0; i < db.BaseAssemblyCount(); ++i) {
+      assembly(db.BaseAssemblyAt(i));
+    }
+    for (int i = 0; i < db.SharingRelationshipCount(); ++i) {
+      shared_ptr<componentShareRelationship> relation =
+          db.GetSharingRelationship(i);
+      for (const auto& input : relation->inputComponents) component(input);
+      component(relation->sharedComponent);
+    }
+    if (shared_ptr<ComponentCostFactory> factory = db.componentCostFactory()) {
+      for (int i = 0; i < factory->ComponentCostsValueSlotCount(); ++i) {
+        component(factory->ComponentCostsValueSlotAt(i)->component());
+      }
+    }
+    if (shared_ptr<ProcessDatabase> plan = db.ProcessDB()) {
+      for (int i = 0; i < plan->OperationCount(); ++i) {
+        operation(plan->OperationAt(i));
+      }
+      for (int i = 0; i < plan->DefaultOperationCount(); ++i) {
+        operation(plan->DefaultOperationAt(i));
+      }
+      std::vector<shared_ptr<ProcessingUnit>> units;
+      plan->referenceProcessingUnits(units);
+      for (const auto& each : units) unit(each);
+      for (int i = 0; i < plan->topLevelPartFeatureCount(); ++i) {
+        feature(plan->topLevelPartFeatureAt(i));
+      }
+    }
+    // Cut only after the walk, which follows the links being cut.
+    velktest::DebugCapture quiet;
+    for (const auto& each : components_) {
+      each->setOperation(shared_ptr<Operation>());
+      each->setOperations(std::vector<shared_ptr<Operation>>());
+      each->clearRelatedProcessingUnits();
+      each->setPartFeature(shared_ptr<PartFeature>());
+    }
+    for (const auto& each : features_) each->clearProcessingUnits();
+  }
+
+ private:
+  void operation(const shared_ptr<Operation>& op) {
+    if (op) assembly(op->baseAssembly());
+  }
+  void assembly(const shared_ptr<BaseAssembly>& assembly) {
+    if (!assembly) return;
+    for (int i = 0; i < assembly->ComponentCount(); ++i) {
+      component(assembly->ComponentAt(i));
+    }
+  }
+  void component(const shared_ptr<Component>& c) {
+    if (!c || !components_.insert(c).second) return;
+    for (const auto& op : c->operations()) operation(op);
+    for (const auto& child : c->getChildComps()) component(child);
+    for (int i = 0; i < c->relatedProcessingUnitCount(); ++i) {
+      unit(c->relatedProcessingUnitAt(i));
+    }
+    feature(c->partFeature());
+  }
+  void unit(const shared_ptr<ProcessingUnit>& u) {
+    if (!u || !units_.insert(u).second) return;
+    for (int i = 0; i < u->componentCount(); ++i) component(u->componentAt(i));
+    for (int i = 0; i < u->sourceComponentCount(); ++i) {
+      component(u->sourceComponentAt(i));
+    }
+    feature(u->partFeature());
+  }
+  void feature(const shared_ptr<PartFeature>& f) {
+    if (!f || !features_.insert(f).second) return;
+    for (int i = 0; i < f->processingUnitCount(); ++i) {
+      unit(f->processingUnitAt(i));
+    }
+    for (int i = 0; i < f->childrenCount(); ++i) feature(f->childAt(i));
+  }
+
+  std::set<shared_ptr<Component>> components_;
+  std::set<shared_ptr<ProcessingUnit>> units_;
+  std::set<shared_ptr<PartFeature>> features_;
+};
+
+void deleteWithoutCycles(CostDatabase* db) {
+  breakCycles(*db);
+  delete db;
+}
+
 }  // namespace
+
+void breakCycles(CostDatabase& db) { CycleCutter().database(db); }
 
 boost::shared_ptr<CostDatabase> makeSampleDatabase() {
   ProcessingUnit::procUnitCount = 40;
   ProcessFactoryFeature::m_featureCount.clear();
   ProcessFactoryFeature::m_featureCount["Post"] = 7;
 
-  shared_ptr<CostDatabase> db(new CostDatabase);
+  shared_ptr<CostDatabase> db(new CostDatabase, deleteWithoutCycles);
   CostDatabaseTestPeer::setId(*db, "2024-05-17T08:30:00");
   db->SetCurrency("EUR");
   db->SetMaterialCostSurcharge(0.05);
@@ -159,8 +249,7 @@ boost::shared_ptr<CostDatabase> makeSampleDatabase() {
   pin->addParameter(doubleDriver("P_DIA", 40.0f, "mm"), Component::kRoundUp,
                     formula("20"), formula("80"));
   pin->addParameter(shared_ptr<CostDriver>(new CostDriverInt("P_N")),
-                    Component::kRoundToNearestStep, formula("1"),
-                    formula("4"));
+                    Component::kRoundToNearestStep, formula("1"), formula("4"));
   shared_ptr<Component> cam(new Component("Cam", "CT_000_01"));
   cam->freeze();
   cam->SetNoDBMatchFlag("no slot");
@@ -287,9 +376,9 @@ boost::shared_ptr<CostDatabase> makeSampleDatabase() {
   trimUnit->confirmCamType();
   trimUnit->setOperation(trim);
   curve->addProcessingUnit(trimUnit, curve);
-  shared_ptr<ProcessingUnit> pierce(new ProcessingUnit(
-      "Pierce unit", "Hole", shared_ptr<Constraint>(),
-      ProcessingUnit::kFillerCam, "pierce.png"));
+  shared_ptr<ProcessingUnit> pierce(
+      new ProcessingUnit("Pierce unit", "Hole", shared_ptr<Constraint>(),
+                         ProcessingUnit::kFillerCam, "pierce.png"));
   plan->addReferenceProcessingUnit("Hole", shared_ptr<ProcessingUnit>(),
                                    trimUnit, pierce);
   pin->addRelatedProcessingUnit(trimUnit);
@@ -313,8 +402,8 @@ boost::shared_ptr<CostDatabase> makeSampleDatabase() {
 
   shared_ptr<FeatureGroupFactory> groupFactory(new FeatureGroupFactory);
   groupFactory->setDefaultGroup("Default", "Default group", 30);
-  groupFactory->addFeatureGroupDefinition("Hole group", 31, {"Hole"},
-                                          {"Hole"}, {"Trim line"});
+  groupFactory->addFeatureGroupDefinition("Hole group", 31, {"Hole"}, {"Hole"},
+                                          {"Trim line"});
   groupFactory->setDefaultProcessingSequence("Hole group", sequence);
   plan->setFeatureGroupFactory(groupFactory);
 
@@ -356,7 +445,7 @@ std::string archiveBytes(const CostDatabase& db) {
 }
 
 boost::shared_ptr<CostDatabase> readArchive(std::string bytes) {
-  shared_ptr<CostDatabase> db(new CostDatabase);
+  shared_ptr<CostDatabase> db(new CostDatabase, deleteWithoutCycles);
   DebugCapture log;
   const bool read = CostDatabase::FromCharArray(
       &bytes[0], static_cast<int>(bytes.size()), *db);

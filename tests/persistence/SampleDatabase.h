@@ -30,6 +30,24 @@ class ProcessDatabaseTestPeer {
 
 namespace velktest {
 
+// Model graphs hold shared-pointer cycles (a component and its operation's
+// base assembly, a unit and its part feature, a component and its related
+// units). Cuts them in everything reachable from `db`, so that dropping
+// the database frees it.
+void breakCycles(VelkData::CostDatabase& db);
+
+// Cuts the cycles of a database on the stack when it goes out of scope.
+class CycleGuard {
+ public:
+  explicit CycleGuard(VelkData::CostDatabase& db) : db_(db) {}
+  ~CycleGuard() { breakCycles(db_); }
+  CycleGuard(const CycleGuard&) = delete;
+  CycleGuard& operator=(const CycleGuard&) = delete;
+
+ private:
+  VelkData::CostDatabase& db_;
+};
+
 // A small database that uses every archived class and every export key that
 // can name a concrete object. The same calls give the same archive bytes:
 // the identifier, the unit-id counter and the post-number counters are
@@ -39,7 +57,8 @@ boost::shared_ptr<VelkData::CostDatabase> makeSampleDatabase();
 // The bytes of `db` as `ToCharArray` gives them.
 std::string archiveBytes(const VelkData::CostDatabase& db);
 
-// Reads `bytes` into a new database; fails the test when it cannot.
+// Reads `bytes` into a new database; fails the test when it cannot. Like
+// `makeSampleDatabase`, the result cuts its cycles when it is dropped.
 boost::shared_ptr<VelkData::CostDatabase> readArchive(std::string bytes);
 
 }  // namespace velktest

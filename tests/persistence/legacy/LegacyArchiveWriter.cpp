@@ -30,11 +30,11 @@ using boost::shared_ptr;
 // Stand-ins for classes that occur only as empty pointers or empty lists.
 // Each library class has exactly one stand-in, so that the class ids of
 // the archive are handed out in the library's order.
-#define LEGACY_EMPTY_CLASS(Name)                          \
-  struct Name {                                           \
-    virtual ~Name() {}                                    \
-    template <class Archive>                              \
-    void serialize(Archive&, const unsigned int) {}       \
+#define LEGACY_EMPTY_CLASS(Name)                    \
+  struct Name {                                     \
+    virtual ~Name() {}                              \
+    template <class Archive>                        \
+    void serialize(Archive&, const unsigned int) {} \
   };
 LEGACY_EMPTY_CLASS(ToolMaterial)
 LEGACY_EMPTY_CLASS(PriceUnit)
@@ -177,8 +177,8 @@ struct Component {
   void serialize(Archive& archive, const unsigned int) {
     std::vector<RoundingRule> rules;
     std::vector<shared_ptr<CostDriver>> parameters;
-    std::vector<std::pair<shared_ptr<FormulaContainer>,
-                          shared_ptr<FormulaContainer>>>
+    std::vector<
+        std::pair<shared_ptr<FormulaContainer>, shared_ptr<FormulaContainer>>>
         limits;
     shared_ptr<PartFeature> feature;
     std::vector<shared_ptr<ProcessingUnit>> units;
@@ -283,8 +283,7 @@ struct Database {
 template <int ComponentVersion>
 void write(const std::string& path) {
   Database<ComponentVersion> db;
-  shared_ptr<Operation<ComponentVersion>> draw(
-      new Operation<ComponentVersion>);
+  shared_ptr<Operation<ComponentVersion>> draw(new Operation<ComponentVersion>);
   draw->label = "OP10";
   draw->type = "Draw";
   shared_ptr<Assembly<ComponentVersion>> assembly(
@@ -318,12 +317,12 @@ void write(const std::string& path) {
 // The class versions of the layouts above.
 namespace boost {
 namespace serialization {
-#define LEGACY_VERSION(Template, Number)               \
-  template <int V>                                     \
-  struct version<Template<V>> {                        \
-    typedef mpl::integral_c_tag tag;                   \
-    typedef mpl::int_<Number> type;                    \
-    BOOST_STATIC_CONSTANT(int, value = Number);        \
+#define LEGACY_VERSION(Template, Number)        \
+  template <int V>                              \
+  struct version<Template<V>> {                 \
+    typedef mpl::integral_c_tag tag;            \
+    typedef mpl::int_<Number> type;             \
+    BOOST_STATIC_CONSTANT(int, value = Number); \
   };
 LEGACY_VERSION(legacy::Operation, 2)
 LEGACY_VERSION(legacy::Component, V)
