@@ -422,8 +422,7 @@ struct Database {
 };
 
 // A database as the cost departments kept them: shared price units,
-// drivers and surcharges, an assembly whose operation refers back to it,
-// Latin-1 texts.
+// drivers, surcharges and operations, Latin-1 texts.
 Database makeStoredDatabase() {
   Database db;
   db.id = "1999-12-31T23:59:58";
@@ -479,7 +478,8 @@ Database makeStoredDatabase() {
   shared_ptr<Operation> draw(new Operation);
   draw->label = "OP10";
   draw->type = "Draw";
-  draw->assembly = dieSet;
+  // No assembly: one that held the components using this operation would
+  // close a ring of shared pointers that nothing ever frees.
   draw->drivers = {thickness};
   draw->length.minimum = formula("150");
   shared_ptr<CostDriverDouble> diameter(new CostDriverDouble);
@@ -519,7 +519,7 @@ Database makeStoredDatabase() {
   db.typeKeys = {{"Draw", "OT_10"}, {"Trim", "OT_20"}};
 
   // The factory comes before the assemblies and steps in the archive, so
-  // the cam, its operation, its assembly and the milling step are written
+  // the cam, its operation and the milling step are written
   // in full inside it, and referred back to afterwards.
   ValueSlot slot;
   ValueRange range;
