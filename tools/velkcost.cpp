@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QString>
+#include <sys/stat.h>
 #include <boost/make_shared.hpp>
 #include <cstdlib>
 #include <exception>
@@ -21,6 +22,8 @@ const char kUsage[] =
     "       velkcost dump [FILE]               operations, base assemblies,\n"
     "                                          components and drivers\n"
     "       velkcost save FILE                 write the sample database\n"
+    "       velkcost upgrade OLD NEW           write OLD (of any release) in\n"
+    "                                          today's format to NEW\n"
     "       velkcost eval \"FORMULA\" [name=value ...]\n"
     "       velkcost -h | --help\n"
     "Without FILE the built-in sample database is used.\n"
@@ -220,6 +223,30 @@ int save(const std::string& path) {
   return 0;
 }
 
+// Reads OLD, in the layout of any release, and writes it to NEW in today's.
+// OLD is never written: not by name, nor through a link or a second name.
+int upgrade(const std::string& oldPath, const std::string& newPath) {
+  struct stat oldStat, newStat;
+  if (oldPath == newPath ||
+      (::stat(oldPath.c_str(), &oldStat) == 0 &&
+       ::stat(newPath.c_str(), &newStat) == 0 &&
+       oldStat.st_dev == newStat.st_dev && oldStat.st_ino == newStat.st_ino)) {
+    std::cerr << "velkcost: " << newPath << " is " << oldPath
+              << "; upgrade never overwrites the old database\n";
+    return 2;
+  }
+  const boost::shared_ptr<VelkData::CostDatabase> db = loadDatabase(oldPath);
+  if (!db) return 2;
+  try {
+    db->ToFile(*db, newPath.c_str());
+  } catch (const std::exception& e) {
+    std::cerr << "velkcost: cannot write " << newPath << " ("
+              << oneLine(e.what()) << ")\n";
+    return 2;
+  }
+  return 0;
+}
+
 // Prints the value of `text` with the given bindings, or the error message.
 int evaluate(const std::string& text, const std::vector<std::string>& args) {
   try {
@@ -278,6 +305,11 @@ int main(int argc, char** argv) {
     csv = true;
     if (!operands.empty()) return usageError("too many arguments");
     return cost("", csv);
+  }
+  if (command == "upgrade") {
+    if (csv) return usageError("--csv belongs to cost");
+    if (operands.size() != 2) return usageError("upgrade needs OLD and NEW");
+    return upgrade(operands[0], operands[1]);
   }
   if (command != "cost" && command != "check" && command != "dump" &&
       command != "save") {
