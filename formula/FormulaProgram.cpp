@@ -2,7 +2,10 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <deque>
+#include <memory>
 
 #include "formula/ParserException.h"
 
@@ -50,13 +53,17 @@ inline double power(double a, double b) {
   if (b != 2.0) return std::pow(a, b);
   const double p = a * a;
   if (!(p >= 0x1p-900 && p <= 0x1p900)) return std::pow(a, b);
+  // A value of at most 26 significant bits, such as a whole number of
+  // millimetres, squares exactly, and pow gives an exact result exactly.
+  uint64_t bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  if ((bits & 0x7ffffff) == 0) return p;
   // Two halves of a whose products are exact (Dekker's split).
   const double c = 134217729.0 * a;  // 2^27 + 1
   const double hi = c - (c - a);
   const double lo = a - hi;
   const double error = ((hi * hi - p) + 2 * hi * lo) + lo * lo;
   // One unit in the last place of p, from its exponent.
-  uint64_t bits;
   std::memcpy(&bits, &p, sizeof bits);
   bits = (bits & 0x7ff0000000000000ULL) - (uint64_t{52} << 52);
   double unit;
@@ -68,7 +75,12 @@ inline double power(double a, double b) {
 }  // namespace
 
 FormulaProgram::FormulaProgram()
-    : lastVariable_(-1), firstOfRound_(0), ready_(false) {
+    : runSteps_(nullptr),
+      names_(nullptr),
+      stackNeeded_(0),
+      lastVariable_(-1),
+      firstOfRound_(0),
+      ready_(false) {
   // Every formula starts from the same built-in tables; they are shared
   // until a formula changes its own, which keeps constructing formulas cheap.
   static const std::shared_ptr<const FunctionTables> builtins = [] {
@@ -104,6 +116,9 @@ FormulaProgram::FormulaProgram()
 FormulaProgram::FormulaProgram(const FormulaProgram& other)
     : variables_(other.variables_),
       functions_(other.functions_),
+      runSteps_(nullptr),
+      names_(nullptr),
+      stackNeeded_(0),
       lastVariable_(-1),
       firstOfRound_(0),
       ready_(false) {}
@@ -393,6 +408,18 @@ const int kFoldedLiteral = kFoldedVariable + kBinaryCount;
 // A binary operator whose two operands are each a variable or a literal:
 // one step that pushes the result.
 const int kPaired = kFoldedLiteral + kBinaryCount;
+// The step that ends every run code.
+const int kEndOfRun = Action::kAdd + kPaired + kBinaryCount;
+
+// The built-ins that `eval` computes in place when a formula still has
+// them under their names.
+void* builtinSqrt() {
+  static void* const f =
+      reinterpret_cast<void*>(static_cast<FormulaProgram::Function1>(std::sqrt));
+  return f;
+}
+void* builtinMax() { return reinterpret_cast<void*>(&maxOf); }
+void* builtinMin() { return reinterpret_cast<void*>(&minOf); }
 
 bool isBinaryOperator(int opcode) {
   return opcode >= Action::kAdd && opcode <= Action::kOr;
@@ -441,6 +468,7 @@ void FormulaProgram::Code::buildRun() const {
         RunStep{steps[i + 1].opcode + offset, in.name, -1, in.value, 0});
     ++i;
   }
+  run.push_back(RunStep{kEndOfRun, -1, -1, 0, 0});
   runBuilt = true;
 }
 
@@ -472,144 +500,183 @@ void FormulaProgram::resolveHandles() const {
 }
 
 void FormulaProgram::prepare() const {
+  if (!code_ || code_->steps.empty()) {
+    // The empty program yields 0: a run code that pushes it.
+    static const RunStep kZero[] = {{Action::kNumber, -1, -1, 0, 0},
+                                    {kEndOfRun, -1, -1, 0, 0}};
+    runSteps_ = kZero;
+    names_ = nullptr;
+    stackNeeded_ = 1;
+    handles_.clear();
+    ready_ = true;
+    return;
+  }
   if (!code_->runBuilt) code_->buildRun();
   resolveHandles();
+  runSteps_ = code_->run.data();
+  names_ = code_->names.data();
+  stackNeeded_ = code_->maxDepth + 1;
   ready_ = true;
 }
 
+double* FormulaProgram::deepStack() const {
+  if (static_cast<int>(deepStack_.size()) < stackNeeded_) {
+    deepStack_.resize(stackNeeded_);
+  }
+  return deepStack_.data();
+}
+
 double FormulaProgram::eval() const {
-  if (!code_ || code_->steps.empty()) return 0;
   if (!ready_) prepare();
   // Short programs keep their stack in this frame; only a deeply nested
   // text needs one from the heap. The top of the stack lives in `top`;
   // `below` holds the values under it.
   double frame[kFrameStack];
-  std::vector<double> heap;
-  double* below = frame;
-  if (code_->maxDepth + 1 > kFrameStack) {
-    heap.resize(code_->maxDepth + 1);
-    below = heap.data();
-  }
-  // Every step checks its operands first and its result last, in the same
-  // order as the actions' execute().
+  double* below = stackNeeded_ <= kFrameStack ? frame : deepStack();
   int depth = 0;
   double top = 0;
   const Handle* handles = handles_.data();
-  const std::vector<Name>& names = code_->names;
+  const Name* names = names_;
+  const RunStep* in = runSteps_;
 
-#define VELK_LOAD(NAME, INTO)                                          \
-  {                                                                    \
-    const double* slot = handles[NAME].value;                          \
-    if (!slot) throw VariableNotFound(names[NAME].text);               \
-    INTO = *slot;                                                      \
+  // Each step jumps straight to the next one's code, and the run code ends
+  // with a step that leaves the loop. Every step checks its operands first
+  // and its result last, in the same order as the actions' execute(); a
+  // result that cannot be infinite or not a number (a comparison or logic
+  // result, the negation of a checked value) is not checked again.
+  static const void* const kDispatch[] = {
+      &&number, &&variable, &&function0, &&function1, &&function2, &&neg,
+      &&logicalNot,
+#define VELK_LABELS(SUFFIX)                                               \
+  &&add##SUFFIX, &&sub##SUFFIX, &&mul##SUFFIX, &&div##SUFFIX,             \
+      &&power##SUFFIX, &&less##SUFFIX, &&greater##SUFFIX,                 \
+      &&lessEqual##SUFFIX, &&greaterEqual##SUFFIX, &&equal##SUFFIX,       \
+      &&notEqual##SUFFIX, &&logicalAnd##SUFFIX, &&logicalOr##SUFFIX
+      VELK_LABELS(), VELK_LABELS(FoldedVariable), VELK_LABELS(FoldedLiteral),
+      VELK_LABELS(Paired),
+#undef VELK_LABELS
+      &&end};
+  static_assert(sizeof kDispatch / sizeof kDispatch[0] == kEndOfRun + 1,
+                "one entry per run step");
+
+#define VELK_NEXT goto* kDispatch[(++in)->opcode]
+#define VELK_LOAD(NAME, INTO)                            \
+  {                                                      \
+    const double* slot = handles[NAME].value;            \
+    if (!slot) throw VariableNotFound(names[NAME].text); \
+    INTO = *slot;                                        \
+    if (!std::isfinite(INTO)) throw MathError();         \
+  }
+#define VELK_CHECKED \
+  if (!std::isfinite(top)) throw MathError();
+#define VELK_UNCHECKED
+
+#define VELK_BINARY(NAME, EXPR, CHECK) \
+  NAME : {                             \
+    if (depth < 2) throw StackUnderflow(); \
+    --depth;                           \
+    const double a = *--below;         \
+    const double b = top;              \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
+  }                                    \
+  NAME##FoldedVariable : {             \
+    double b;                          \
+    VELK_LOAD(in->name, b)             \
+    if (depth < 1) throw StackUnderflow(); \
+    const double a = top;              \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
+  }                                    \
+  NAME##FoldedLiteral : {              \
+    if (depth < 1) throw StackUnderflow(); \
+    const double a = top;              \
+    const double b = in->value;        \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
+  }                                    \
+  NAME##Paired : {                     \
+    double a = in->value;              \
+    if (in->name >= 0) VELK_LOAD(in->name, a) \
+    double b = in->value2;             \
+    if (in->name2 >= 0) VELK_LOAD(in->name2, b) \
+    if (depth++) *below++ = top;       \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
   }
 
-#define VELK_BINARY(CODE, EXPR)                     \
-  case Action::CODE: {                              \
-    if (depth < 2) throw StackUnderflow();          \
-    --depth;                                        \
-    const double a = *--below;                      \
-    const double b = top;                           \
-    top = (EXPR);                                   \
-    break;                                          \
-  }                                                 \
-  case Action::CODE + kFoldedVariable: {            \
-    double b;                                       \
-    VELK_LOAD(in.name, b)                           \
-    if (!std::isfinite(b)) throw MathError();       \
-    if (depth < 1) throw StackUnderflow();          \
-    const double a = top;                           \
-    top = (EXPR);                                   \
-    break;                                          \
-  }                                                 \
-  case Action::CODE + kFoldedLiteral: {             \
-    if (depth < 1) throw StackUnderflow();          \
-    const double a = top;                           \
-    const double b = in.value;                      \
-    top = (EXPR);                                   \
-    break;                                          \
-  }                                                 \
-  case Action::CODE + kPaired: {                    \
-    double a = in.value;                            \
-    if (in.name >= 0) {                             \
-      VELK_LOAD(in.name, a)                         \
-      if (!std::isfinite(a)) throw MathError();     \
-    }                                               \
-    double b = in.value2;                           \
-    if (in.name2 >= 0) {                            \
-      VELK_LOAD(in.name2, b)                        \
-      if (!std::isfinite(b)) throw MathError();     \
-    }                                               \
-    if (depth++) *below++ = top;                    \
-    top = (EXPR);                                   \
-    break;                                          \
-  }
+  goto* kDispatch[in->opcode];
 
-  for (const RunStep& in : code_->run) {
-    switch (in.opcode) {
-      case Action::kNumber:
-        if (depth++) *below++ = top;
-        top = in.value;
-        break;
-      case Action::kVariable: {
-        double value;
-        VELK_LOAD(in.name, value)
-        if (depth++) *below++ = top;
-        top = value;
-        break;
-      }
-      case Action::kFunction0: {
-        void* f = handles[in.name].function;
-        if (!f) throw FunctionNotFound(names[in.name].text);
-        if (depth++) *below++ = top;
-        top = reinterpret_cast<Function0>(f)();
-        break;
-      }
-      case Action::kFunction1: {
-        if (depth < 1) throw StackUnderflow();
-        void* f = handles[in.name].function;
-        if (!f) throw FunctionNotFound(names[in.name].text);
-        top = reinterpret_cast<Function1>(f)(top);
-        break;
-      }
-      case Action::kFunction2: {
-        if (depth < 2) throw StackUnderflow();
-        void* f = handles[in.name].function;
-        if (!f) throw FunctionNotFound(names[in.name].text);
-        --depth;
-        const double a = *--below;
-        top = reinterpret_cast<Function2>(f)(a, top);
-        break;
-      }
-      case Action::kNeg:
-        if (depth < 1) throw StackUnderflow();
-        top = -top;
-        break;
-      case Action::kNot:
-        if (depth < 1) throw StackUnderflow();
-        top = top == 0 ? 1.0 : 0.0;
-        break;
-        VELK_BINARY(kAdd, a + b)
-        VELK_BINARY(kSub, a - b)
-        VELK_BINARY(kMul, a * b)
-        VELK_BINARY(kDiv, a / b)
-        VELK_BINARY(kPower, power(a, b))
-        VELK_BINARY(kLess, a < b ? 1.0 : 0.0)
-        VELK_BINARY(kGreater, a > b ? 1.0 : 0.0)
-        VELK_BINARY(kLessEqual, a <= b ? 1.0 : 0.0)
-        VELK_BINARY(kGreaterEqual, a >= b ? 1.0 : 0.0)
-        VELK_BINARY(kEqual, a == b ? 1.0 : 0.0)
-        VELK_BINARY(kNotEqual, a != b ? 1.0 : 0.0)
-        VELK_BINARY(kAnd, (a != 0 && b != 0) ? 1.0 : 0.0)
-        VELK_BINARY(kOr, (a != 0 || b != 0) ? 1.0 : 0.0)
-      default:
-        assert(false && "unknown step");
-        break;
-    }
-    if (!std::isfinite(top)) throw MathError();
+number:
+  if (depth++) *below++ = top;
+  top = in->value;
+  VELK_CHECKED VELK_NEXT;
+variable : {
+  double value;
+  VELK_LOAD(in->name, value)
+  if (depth++) *below++ = top;
+  top = value;
+  VELK_NEXT;
+}
+function0 : {
+  void* f = handles[in->name].function;
+  if (!f) throw FunctionNotFound(names[in->name].text);
+  if (depth++) *below++ = top;
+  top = reinterpret_cast<Function0>(f)();
+  VELK_CHECKED VELK_NEXT;
+}
+function1 : {
+  if (depth < 1) throw StackUnderflow();
+  void* f = handles[in->name].function;
+  if (!f) throw FunctionNotFound(names[in->name].text);
+  // The square root is exact in every library, so the built-in one is
+  // computed here rather than called.
+  top = f == builtinSqrt() ? std::sqrt(top)
+                           : reinterpret_cast<Function1>(f)(top);
+  VELK_CHECKED VELK_NEXT;
+}
+function2 : {
+  if (depth < 2) throw StackUnderflow();
+  void* f = handles[in->name].function;
+  if (!f) throw FunctionNotFound(names[in->name].text);
+  --depth;
+  const double a = *--below;
+  if (f == builtinMax()) {
+    top = maxOf(a, top);
+  } else if (f == builtinMin()) {
+    top = minOf(a, top);
+  } else {
+    top = reinterpret_cast<Function2>(f)(a, top);
   }
+  VELK_CHECKED VELK_NEXT;
+}
+neg:
+  if (depth < 1) throw StackUnderflow();
+  top = -top;
+  VELK_NEXT;
+logicalNot:
+  if (depth < 1) throw StackUnderflow();
+  top = top == 0 ? 1.0 : 0.0;
+  VELK_NEXT;
+  VELK_BINARY(add, a + b, VELK_CHECKED)
+  VELK_BINARY(sub, a - b, VELK_CHECKED)
+  VELK_BINARY(mul, a * b, VELK_CHECKED)
+  VELK_BINARY(div, a / b, VELK_CHECKED)
+  VELK_BINARY(power, power(a, b), VELK_CHECKED)
+  VELK_BINARY(less, a < b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(greater, a > b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(lessEqual, a <= b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(greaterEqual, a >= b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(equal, a == b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(notEqual, a != b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(logicalAnd, (a != 0 && b != 0) ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(logicalOr, (a != 0 || b != 0) ? 1.0 : 0.0, VELK_UNCHECKED)
+end:
 #undef VELK_BINARY
+#undef VELK_UNCHECKED
+#undef VELK_CHECKED
 #undef VELK_LOAD
+#undef VELK_NEXT
   if (depth != 1) throw StackUnderflow();
   return top;
 }

@@ -194,6 +194,8 @@ class FormulaProgram {
   void appendStep(Action::Opcode opcode, int name, double value);
   void resolveHandles() const;
   void prepare() const;
+  // The stack of a program nested too deeply for `eval`'s own frame.
+  double* deepStack() const;
   Action* makeAction(const Step& step) const;
 
   // Actions exist only for the steps someone asked for; the code is what
@@ -208,13 +210,18 @@ class FormulaProgram {
 
   // One per name of the code, valid while ready_.
   mutable std::vector<Handle> handles_;
+  // What `eval` runs, taken from the code when it gets ready.
+  mutable const RunStep* runSteps_;
+  mutable const Name* names_;
+  mutable int stackNeeded_;
+  mutable std::vector<double> deepStack_;
   mutable int lastVariable_;
   // Where the last binding round started, so that the next round's first
   // name is found without a lookup.
   mutable int firstOfRound_;
   // False when the handles must be resolved (or the run code built) before
   // the next run: the code changed, or names were added to or removed from
-  // a table.
+  // a table. Everything `eval` takes from the code is valid while true.
   mutable bool ready_;
 };
 
