@@ -20,8 +20,9 @@
 //
 // Compilation errors throw `SyntaxError` or `TooManyArgumentsError` from the
 // constructor and `setExpression`; evaluation errors throw the `EvalError`
-// subclasses from `eval`. A copy compiles its own program and owns its own
-// tables; it never shares the parser with its source.
+// subclasses from `eval`. A copy owns its own tables; the compiled program,
+// which never changes once compiled, is shared with the source until either
+// of them is given a new text.
 class Formula {
  public:
   Formula();
@@ -30,13 +31,22 @@ class Formula {
   Formula& operator=(const Formula& other);
   ~Formula();
 
+  // A formula of the same text with the tables a newly made formula starts
+  // with (the built-ins and "pi"), exactly as if the text were compiled
+  // again, but sharing this formula's compiled program.
+  // REQUIRES: compiled()
+  Formula recompiled() const;
+  // Whether the program is the compiled stored text: false after a
+  // compilation that failed, whose program is empty.
+  bool compiled() const { return compiled_; }
+
   // The stored text: `(1+2)` for `1+2`, `()` for the empty text.
   std::string getExpression() const;
   // Recompiles; variables and functions stay.
   void setExpression(const std::string& expression);
 
   void setVariable(const std::string& name, double value) {
-    parser_->program().setVariable(name, value);
+    program_.setVariable(name, value);
   }
   void removeVariable(const std::string& name);
   // Empties the variable table, "pi" included.
@@ -53,10 +63,18 @@ class Formula {
   // The value of the program; 0 for an empty program.
   // Throws `VariableNotFound`, `FunctionNotFound`, `StackUnderflow`,
   // `MathError`.
-  double eval() const { return parser_->program().eval(); }
+  double eval() const { return program_.eval(); }
 
  private:
-  std::unique_ptr<FormulaParser> parser_;
+  struct FreshTables {};
+  Formula(const Formula& source, FreshTables);
+  // Compiles `expression` with a parser that lives only as long as the
+  // compilation, so that no compiler scratch stays with the formula.
+  void compile(const std::string& expression);
+
+  std::string expression_;
+  FormulaProgram program_;
+  bool compiled_;
 };
 
 #endif  // VELKDATA_FORMULA_FORMULA_H

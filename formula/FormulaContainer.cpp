@@ -432,12 +432,19 @@ void FormulaContainer::copyTo(
     const boost::shared_ptr<FormulaContainer>& target) const {
   if (!target || target.get() == this) return;
   // Compile first, so that a text that no longer compiles leaves the
-  // target untouched.
+  // target untouched. A formula that still holds the compiled text lends
+  // its program instead: compiling the text again would give the same one.
   std::vector<boost::shared_ptr<Formula>> fresh;
   const size_t compiled = std::min(formulas_.size(), formulaStrings_.size());
   for (size_t i = 0; i < compiled; ++i) {
-    fresh.push_back(
-        boost::shared_ptr<Formula>(new Formula(formulaStrings_[i])));
+    const boost::shared_ptr<Formula>& own = formulas_[i];
+    if (own && own->compiled() &&
+        own->getExpression() == FormulaParser::wrap(formulaStrings_[i])) {
+      fresh.push_back(boost::shared_ptr<Formula>(new Formula(own->recompiled())));
+    } else {
+      fresh.push_back(
+          boost::shared_ptr<Formula>(new Formula(formulaStrings_[i])));
+    }
   }
   for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
     target->addDependency(d);

@@ -11,10 +11,11 @@
 #include "formula/FormulaProgram.h"
 #include "formula/Token.h"
 
-// The compiler of one `Formula`: a tokenizer and a shunting-yard loop in
+// The compiler of formula texts: a tokenizer and a shunting-yard loop in
 // which each token's `process` moves itself to the program or onto the
-// operator stack. Owned by its `Formula`; the program it fills keeps its
-// variable and function tables across recompilations.
+// operator stack. A `Formula` borrows one for each compilation and keeps
+// only the compiled program; a parser used on its own keeps its program,
+// whose variable and function tables survive recompilations.
 class FormulaParser {
  public:
   FormulaParser();

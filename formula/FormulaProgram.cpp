@@ -2,13 +2,22 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <deque>
+#include <memory>
 
 #include "formula/ParserException.h"
 
 namespace {
 
 const double kPi = 3.141592653589793;
+// Names a code keeps apart before it stops looking for repeats.
+const size_t kNameSearchLimit = 256;
+// Variables a table scans before it builds an index.
+const int kLinearVariables = 16;
+// Stack slots an evaluation keeps in its own frame.
+const int kFrameStack = 64;
 
 double maxOf(double a, double b) { return a > b ? a : b; }
 double minOf(double a, double b) { return a < b ? a : b; }
@@ -33,17 +42,44 @@ void stackEffect(Action::Opcode op, int* pops, int* pushes) {
   }
 }
 
+// a raised to b, as the C library's pow computes it. Squares, the common
+// case, are mostly computed without the call: a*a is the exact square
+// correctly rounded, and pow is within 0.54 units in the last place of the
+// exact result, so pow can only answer differently when the exact square
+// lies close to the midpoint between two doubles. The exact rounding error
+// of a*a tells when that may be; only then, and outside the range where the
+// error is exact, is pow asked.
+inline double power(double a, double b) {
+  if (b != 2.0) return std::pow(a, b);
+  const double p = a * a;
+  if (!(p >= 0x1p-900 && p <= 0x1p900)) return std::pow(a, b);
+  // A value of at most 26 significant bits, such as a whole number of
+  // millimetres, squares exactly, and pow gives an exact result exactly.
+  uint64_t bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  if ((bits & 0x7ffffff) == 0) return p;
+  // Two halves of a whose products are exact (Dekker's split).
+  const double c = 134217729.0 * a;  // 2^27 + 1
+  const double hi = c - (c - a);
+  const double lo = a - hi;
+  const double error = ((hi * hi - p) + 2 * hi * lo) + lo * lo;
+  // One unit in the last place of p, from its exponent.
+  std::memcpy(&bits, &p, sizeof bits);
+  bits = (bits & 0x7ff0000000000000ULL) - (uint64_t{52} << 52);
+  double unit;
+  std::memcpy(&unit, &bits, sizeof unit);
+  if (std::fabs(error) < 0.4 * unit) return p;
+  return std::pow(a, b);
+}
+
 }  // namespace
 
 FormulaProgram::FormulaProgram()
-    : simulatedDepth_(0),
-      maxDepth_(0),
-      simulationStopped_(false),
-      runIsStale_(false),
+    : runSteps_(nullptr),
+      names_(nullptr),
+      stackNeeded_(0),
       lastVariable_(-1),
       firstOfRound_(0),
-      variablesMoved_(true),
-      functionsMoved_(true),
       ready_(false) {
   // Every formula starts from the same built-in tables; they are shared
   // until a formula changes its own, which keeps constructing formulas cheap.
@@ -79,52 +115,74 @@ FormulaProgram::FormulaProgram()
 
 FormulaProgram::FormulaProgram(const FormulaProgram& other)
     : variables_(other.variables_),
-      variableIndex_(other.variableIndex_),
       functions_(other.functions_),
-      simulatedDepth_(0),
-      maxDepth_(0),
-      simulationStopped_(false),
-      runIsStale_(false),
+      runSteps_(nullptr),
+      names_(nullptr),
+      stackNeeded_(0),
       lastVariable_(-1),
       firstOfRound_(0),
-      variablesMoved_(true),
-      functionsMoved_(true),
       ready_(false) {}
 
 FormulaProgram::~FormulaProgram() { clearActions(); }
 
-void FormulaProgram::appendInstruction(Action::Opcode opcode, int name,
-                                       double value) {
-  code_.push_back(
-      Instruction{opcode, -1, name, value, nullptr, -1, -1, 0, false, false});
-  runIsStale_ = true;
+FormulaProgram::Code& FormulaProgram::writableCode() {
+  if (!code_) {
+    code_ = std::make_shared<Code>();
+  } else if (code_.use_count() > 1) {
+    code_ = std::make_shared<Code>(*code_);
+  }
+  code_->runBuilt = false;
   ready_ = false;
-  if (!simulationStopped_) {
+  return *code_;
+}
+
+void FormulaProgram::appendStep(Action::Opcode opcode, int name,
+                                double value) {
+  Code& code = writableCode();
+  code.steps.push_back(Step{opcode, name, value});
+  if (!code.simulationStopped) {
     int pops, pushes;
     stackEffect(opcode, &pops, &pushes);
-    if (simulatedDepth_ < pops) {
-      simulationStopped_ = true;
+    if (code.simulatedDepth < pops) {
+      code.simulationStopped = true;
     } else {
-      simulatedDepth_ += pushes - pops;
-      if (simulatedDepth_ > maxDepth_) maxDepth_ = simulatedDepth_;
+      code.simulatedDepth += pushes - pops;
+      if (code.simulatedDepth > code.maxDepth) {
+        code.maxDepth = code.simulatedDepth;
+      }
     }
   }
 }
 
 void FormulaProgram::appendNumber(double value) {
-  appendInstruction(Action::kNumber, -1, value);
+  appendStep(Action::kNumber, -1, value);
 }
 
 void FormulaProgram::appendName(Action::Opcode opcode,
                                 const std::string& name) {
   assert(opcode >= Action::kVariable && opcode <= Action::kFunction2);
-  names_.push_back(name);
-  appendInstruction(opcode, static_cast<int>(names_.size()) - 1, 0);
+  std::vector<Name>& names = writableCode().names;
+  // A name used again in the same way shares its handle. Searching is
+  // linear, so texts with very many names simply list later ones twice.
+  int index = -1;
+  if (names.size() <= kNameSearchLimit) {
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i].opcode == opcode && names[i].text == name) {
+        index = static_cast<int>(i);
+        break;
+      }
+    }
+  }
+  if (index < 0) {
+    names.push_back(Name{opcode, name});
+    index = static_cast<int>(names.size()) - 1;
+  }
+  appendStep(opcode, index, 0);
 }
 
 void FormulaProgram::appendOperator(Action::Opcode opcode) {
   assert(opcode >= Action::kNeg);
-  appendInstruction(opcode, -1, 0);
+  appendStep(opcode, -1, 0);
 }
 
 void FormulaProgram::appendAction(Action* action) {
@@ -151,34 +209,53 @@ void FormulaProgram::appendAction(Action* action) {
       break;
   }
   // Keep the caller's object as the action of this step.
-  const size_t step = code_.size() - 1;
-  while (actions_.size() < step)
-    actions_.push_back(makeAction(code_[actions_.size()]));
+  const size_t step = code_->steps.size() - 1;
+  while (actions_.size() < step) {
+    actions_.push_back(makeAction(code_->steps[actions_.size()]));
+  }
   actions_.push_back(action);
 }
 
-Action* FormulaProgram::makeAction(const Instruction& in) const {
+void FormulaProgram::runSameCodeAs(const FormulaProgram& source) {
+  if (&source == this) return;
+  for (Action* a : actions_) delete a;
+  actions_.clear();
+  code_ = source.code_;
+  ready_ = false;
+}
+
+void FormulaProgram::copyTablesOf(const FormulaProgram& source) {
+  if (&source == this) return;
+  variables_ = source.variables_;
+  functions_ = source.functions_;
+  lastVariable_ = -1;
+  firstOfRound_ = 0;
+  variablesMoved();
+}
+
+Action* FormulaProgram::makeAction(const Step& step) const {
   FormulaProgram* self = const_cast<FormulaProgram*>(this);
-  switch (in.opcode) {
+  switch (step.opcode) {
     case Action::kNumber:
-      return new NumberAction(in.value);
+      return new NumberAction(step.value);
     case Action::kVariable:
-      return new VariableAction(names_[in.name], self);
+      return new VariableAction(code_->names[step.name].text, self);
     case Action::kFunction0:
-      return new NoArgumentFunctionAction(names_[in.name], self);
+      return new NoArgumentFunctionAction(code_->names[step.name].text, self);
     case Action::kFunction1:
-      return new OneArgumentFunctionAction(names_[in.name], self);
+      return new OneArgumentFunctionAction(code_->names[step.name].text, self);
     case Action::kFunction2:
-      return new TwoArgumentsFunctionAction(names_[in.name], self);
+      return new TwoArgumentsFunctionAction(code_->names[step.name].text,
+                                            self);
     default:
-      return Action::createOperator(static_cast<Action::Opcode>(in.opcode));
+      return Action::createOperator(static_cast<Action::Opcode>(step.opcode));
   }
 }
 
 Action* FormulaProgram::actionAt(int i) const {
   assert(i >= 0 && i < actionCount());
   while (static_cast<int>(actions_.size()) <= i) {
-    actions_.push_back(makeAction(code_[actions_.size()]));
+    actions_.push_back(makeAction(code_->steps[actions_.size()]));
   }
   return actions_[i];
 }
@@ -186,13 +263,24 @@ Action* FormulaProgram::actionAt(int i) const {
 void FormulaProgram::clearActions() {
   for (Action* a : actions_) delete a;
   actions_.clear();
-  code_.clear();
-  names_.clear();
-  run_.clear();
-  runIsStale_ = false;
-  simulatedDepth_ = 0;
-  maxDepth_ = 0;
-  simulationStopped_ = false;
+  code_.reset();
+  ready_ = false;
+}
+
+int FormulaProgram::indexOf(const std::string& name) const {
+  const int count = static_cast<int>(variables_.size());
+  if (count <= kLinearVariables) {
+    for (int i = 0; i < count; ++i) {
+      if (variables_[i].name == name) return i;
+    }
+    return -1;
+  }
+  if (!index_) {
+    index_.reset(new std::unordered_map<std::string, int>);
+    for (int i = 0; i < count; ++i) index_->emplace(variables_[i].name, i);
+  }
+  auto it = index_->find(name);
+  return it == index_->end() ? -1 : it->second;
 }
 
 int FormulaProgram::findVariable(const std::string& name) const {
@@ -207,11 +295,16 @@ int FormulaProgram::findVariable(const std::string& name) const {
     lastVariable_ = guess;
     return guess;
   }
-  auto it = variableIndex_.find(name);
-  if (it == variableIndex_.end()) return -1;
-  if (wrapped) firstOfRound_ = it->second;
-  lastVariable_ = it->second;
-  return it->second;
+  const int i = indexOf(name);
+  if (i < 0) return -1;
+  if (wrapped) firstOfRound_ = i;
+  lastVariable_ = i;
+  return i;
+}
+
+void FormulaProgram::variablesMoved() {
+  index_.reset();
+  ready_ = false;
 }
 
 void FormulaProgram::setVariableSlowly(const std::string& name, double value) {
@@ -220,33 +313,27 @@ void FormulaProgram::setVariableSlowly(const std::string& name, double value) {
     variables_[i].value = value;
     return;
   }
-  variableIndex_.emplace(name, static_cast<int>(variables_.size()));
   variables_.push_back(Variable{name, value});
-  variablesMoved_ = true;
+  // The values may have moved, so every handle is resolved again; the index
+  // may simply take the new name.
+  if (index_) index_->emplace(name, static_cast<int>(variables_.size()) - 1);
   ready_ = false;
 }
 
 void FormulaProgram::removeVariable(const std::string& name) {
-  auto it = variableIndex_.find(name);
-  if (it == variableIndex_.end()) return;
-  variables_.erase(variables_.begin() + it->second);
-  variableIndex_.clear();
-  for (size_t i = 0; i < variables_.size(); ++i) {
-    variableIndex_.emplace(variables_[i].name, static_cast<int>(i));
-  }
+  const int i = indexOf(name);
+  if (i < 0) return;
+  variables_.erase(variables_.begin() + i);
   lastVariable_ = -1;
   firstOfRound_ = 0;
-  variablesMoved_ = true;
-  ready_ = false;
+  variablesMoved();
 }
 
 void FormulaProgram::removeAllVariables() {
   variables_.clear();
-  variableIndex_.clear();
   lastVariable_ = -1;
   firstOfRound_ = 0;
-  variablesMoved_ = true;
-  ready_ = false;
+  variablesMoved();
 }
 
 double FormulaProgram::variable(const std::string& name) const {
@@ -263,7 +350,6 @@ FormulaProgram::FunctionTables& FormulaProgram::writableFunctions() {
   if (functions_.use_count() != 1) {
     functions_ = std::make_shared<FunctionTables>(*functions_);
   }
-  functionsMoved_ = true;
   ready_ = false;
   return const_cast<FunctionTables&>(*functions_);
 }
@@ -322,6 +408,18 @@ const int kFoldedLiteral = kFoldedVariable + kBinaryCount;
 // A binary operator whose two operands are each a variable or a literal:
 // one step that pushes the result.
 const int kPaired = kFoldedLiteral + kBinaryCount;
+// The step that ends every run code.
+const int kEndOfRun = Action::kAdd + kPaired + kBinaryCount;
+
+// The built-ins that `eval` computes in place when a formula still has
+// them under their names.
+void* builtinSqrt() {
+  static void* const f =
+      reinterpret_cast<void*>(static_cast<FormulaProgram::Function1>(std::sqrt));
+  return f;
+}
+void* builtinMax() { return reinterpret_cast<void*>(&maxOf); }
+void* builtinMin() { return reinterpret_cast<void*>(&minOf); }
 
 bool isBinaryOperator(int opcode) {
   return opcode >= Action::kAdd && opcode <= Action::kOr;
@@ -329,215 +427,262 @@ bool isBinaryOperator(int opcode) {
 
 // A step that only pushes a known value: a variable, or a finite literal
 // (an infinite one must fail where it stands).
-template <typename Instruction>
-bool isOperandLoad(const Instruction& in) {
-  return in.opcode == Action::kVariable ||
-         (in.opcode == Action::kNumber && std::isfinite(in.value));
+template <typename Step>
+bool isOperandLoad(const Step& step) {
+  return step.opcode == Action::kVariable ||
+         (step.opcode == Action::kNumber && std::isfinite(step.value));
 }
 
 }  // namespace
 
-void FormulaProgram::buildRunCode() const {
-  run_.clear();
-  const size_t n = code_.size();
+void FormulaProgram::Code::buildRun() const {
+  run.clear();
+  const size_t n = steps.size();
   for (size_t i = 0; i < n; ++i) {
-    const Instruction& in = code_[i];
-    if (i + 2 < n && isOperandLoad(in) && isOperandLoad(code_[i + 1]) &&
-        isBinaryOperator(code_[i + 2].opcode)) {
+    const Step& in = steps[i];
+    if (i + 2 < n && isOperandLoad(in) && isOperandLoad(steps[i + 1]) &&
+        isBinaryOperator(steps[i + 2].opcode)) {
       // Both operands are loaded by the one step, first then second, with
-      // their own checks, before the result is pushed.
-      const Instruction& second = code_[i + 1];
-      Instruction paired = in;
-      paired.opcode = code_[i + 2].opcode + kPaired;
-      paired.firstIsVariable = in.opcode == Action::kVariable;
-      paired.secondIsVariable = second.opcode == Action::kVariable;
-      paired.name2 = second.name;
-      paired.value2 = second.value;
-      run_.push_back(paired);
+      // their own checks, before the result is pushed. A literal operand
+      // has no name.
+      const Step& second = steps[i + 1];
+      run.push_back(RunStep{steps[i + 2].opcode + kPaired,
+                            in.opcode == Action::kVariable ? in.name : -1,
+                            second.opcode == Action::kVariable ? second.name
+                                                               : -1,
+                            in.value, second.value});
       i += 2;
       continue;
     }
     const bool foldable =
-        i + 1 < n && isBinaryOperator(code_[i + 1].opcode) && isOperandLoad(in);
+        i + 1 < n && isBinaryOperator(steps[i + 1].opcode) && isOperandLoad(in);
     if (!foldable) {
-      run_.push_back(in);
+      run.push_back(RunStep{in.opcode, in.name, -1, in.value, 0});
       continue;
     }
     // Folding keeps the order of the checks: the operand's lookup and
     // finiteness come first, then the operator's operand count.
-    Instruction folded = in;
     const int offset =
         in.opcode == Action::kVariable ? kFoldedVariable : kFoldedLiteral;
-    folded.opcode = code_[i + 1].opcode + offset;
-    run_.push_back(folded);
+    run.push_back(
+        RunStep{steps[i + 1].opcode + offset, in.name, -1, in.value, 0});
     ++i;
   }
-  runIsStale_ = false;
+  run.push_back(RunStep{kEndOfRun, -1, -1, 0, 0});
+  runBuilt = true;
 }
 
-void FormulaProgram::resolveNames() const {
-  const bool variables = variablesMoved_;
-  const bool functions = functionsMoved_;
-  for (Instruction& in : run_) {
-    const int op = in.opcode;
-    if (op >= Action::kAdd + kPaired) {
-      if (variables && in.firstIsVariable) {
-        auto it = variableIndex_.find(names_[in.name]);
-        in.slot = it == variableIndex_.end() ? -1 : it->second;
+void FormulaProgram::resolveHandles() const {
+  const std::vector<Name>& names = code_->names;
+  handles_.resize(names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    Handle& h = handles_[i];
+    h.value = nullptr;
+    h.function = nullptr;
+    const std::string& text = names[i].text;
+    switch (names[i].opcode) {
+      case Action::kVariable: {
+        const int slot = indexOf(text);
+        if (slot >= 0) h.value = &variables_[slot].value;
+        break;
       }
-      if (variables && in.secondIsVariable) {
-        auto it = variableIndex_.find(names_[in.name2]);
-        in.slot2 = it == variableIndex_.end() ? -1 : it->second;
-      }
-    } else if (op == Action::kVariable ||
-               (op >= Action::kAdd + kFoldedVariable &&
-                op < Action::kAdd + kFoldedLiteral)) {
-      if (variables) {
-        auto it = variableIndex_.find(names_[in.name]);
-        in.slot = it == variableIndex_.end() ? -1 : it->second;
-      }
-    } else if (functions && op == Action::kFunction0) {
-      in.function = reinterpret_cast<void*>(function0(names_[in.name]));
-    } else if (functions && op == Action::kFunction1) {
-      in.function = reinterpret_cast<void*>(function1(names_[in.name]));
-    } else if (functions && op == Action::kFunction2) {
-      in.function = reinterpret_cast<void*>(function2(names_[in.name]));
+      case Action::kFunction0:
+        h.function = reinterpret_cast<void*>(function0(text));
+        break;
+      case Action::kFunction1:
+        h.function = reinterpret_cast<void*>(function1(text));
+        break;
+      default:
+        h.function = reinterpret_cast<void*>(function2(text));
+        break;
     }
   }
-  variablesMoved_ = false;
-  functionsMoved_ = false;
 }
 
 void FormulaProgram::prepare() const {
-  if (runIsStale_) {
-    buildRunCode();
-    variablesMoved_ = true;
-    functionsMoved_ = true;
+  if (!code_ || code_->steps.empty()) {
+    // The empty program yields 0: a run code that pushes it.
+    static const RunStep kZero[] = {{Action::kNumber, -1, -1, 0, 0},
+                                    {kEndOfRun, -1, -1, 0, 0}};
+    runSteps_ = kZero;
+    names_ = nullptr;
+    stackNeeded_ = 1;
+    handles_.clear();
+    ready_ = true;
+    return;
   }
-  if (variablesMoved_ || functionsMoved_) resolveNames();
-  if (static_cast<int>(stack_.size()) < maxDepth_ + 1) {
-    stack_.resize(maxDepth_ + 1);
-  }
+  if (!code_->runBuilt) code_->buildRun();
+  resolveHandles();
+  runSteps_ = code_->run.data();
+  names_ = code_->names.data();
+  stackNeeded_ = code_->maxDepth + 1;
   ready_ = true;
 }
 
+double* FormulaProgram::deepStack() const {
+  if (static_cast<int>(deepStack_.size()) < stackNeeded_) {
+    deepStack_.resize(stackNeeded_);
+  }
+  return deepStack_.data();
+}
+
 double FormulaProgram::eval() const {
-  if (code_.empty()) return 0;
   if (!ready_) prepare();
-  // The top of the stack lives in `top`; stack_ holds the values below it.
-  // Every step checks its operands first and its result last, in the same
-  // order as the actions' execute().
-  double* below = stack_.data();
+  // Short programs keep their stack in this frame; only a deeply nested
+  // text needs one from the heap. The top of the stack lives in `top`;
+  // `below` holds the values under it.
+  double frame[kFrameStack];
+  double* below = stackNeeded_ <= kFrameStack ? frame : deepStack();
   int depth = 0;
   double top = 0;
-  const Variable* vars = variables_.data();
+  const Handle* handles = handles_.data();
+  const Name* names = names_;
+  const RunStep* in = runSteps_;
 
-#define VELK_BINARY(CODE, EXPR)                                   \
-  case Action::CODE: {                                            \
-    if (depth < 2) throw StackUnderflow();                        \
-    --depth;                                                      \
-    const double a = *--below;                                    \
-    const double b = top;                                         \
-    top = (EXPR);                                                 \
-    break;                                                        \
-  }                                                               \
-  case Action::CODE + kFoldedVariable: {                          \
-    if (in.slot < 0) throw VariableNotFound(names_[in.name]);     \
-    const double b = vars[in.slot].value;                         \
-    if (!std::isfinite(b)) throw MathError();                     \
-    if (depth < 1) throw StackUnderflow();                        \
-    const double a = top;                                         \
-    top = (EXPR);                                                 \
-    break;                                                        \
-  }                                                               \
-  case Action::CODE + kFoldedLiteral: {                           \
-    if (depth < 1) throw StackUnderflow();                        \
-    const double a = top;                                         \
-    const double b = in.value;                                    \
-    top = (EXPR);                                                 \
-    break;                                                        \
-  }                                                               \
-  case Action::CODE + kPaired: {                                  \
-    double a = in.value;                                          \
-    if (in.firstIsVariable) {                                     \
-      if (in.slot < 0) throw VariableNotFound(names_[in.name]);   \
-      a = vars[in.slot].value;                                    \
-      if (!std::isfinite(a)) throw MathError();                   \
-    }                                                             \
-    double b = in.value2;                                         \
-    if (in.secondIsVariable) {                                    \
-      if (in.slot2 < 0) throw VariableNotFound(names_[in.name2]); \
-      b = vars[in.slot2].value;                                   \
-      if (!std::isfinite(b)) throw MathError();                   \
-    }                                                             \
-    if (depth++) *below++ = top;                                  \
-    top = (EXPR);                                                 \
-    break;                                                        \
+  // Each step jumps straight to the next one's code, and the run code ends
+  // with a step that leaves the loop. Every step checks its operands first
+  // and its result last, in the same order as the actions' execute(); a
+  // result that cannot be infinite or not a number (a comparison or logic
+  // result, the negation of a checked value) is not checked again.
+  static const void* const kDispatch[] = {
+      &&number, &&variable, &&function0, &&function1, &&function2, &&neg,
+      &&logicalNot,
+#define VELK_LABELS(SUFFIX)                                               \
+  &&add##SUFFIX, &&sub##SUFFIX, &&mul##SUFFIX, &&div##SUFFIX,             \
+      &&power##SUFFIX, &&less##SUFFIX, &&greater##SUFFIX,                 \
+      &&lessEqual##SUFFIX, &&greaterEqual##SUFFIX, &&equal##SUFFIX,       \
+      &&notEqual##SUFFIX, &&logicalAnd##SUFFIX, &&logicalOr##SUFFIX
+      VELK_LABELS(), VELK_LABELS(FoldedVariable), VELK_LABELS(FoldedLiteral),
+      VELK_LABELS(Paired),
+#undef VELK_LABELS
+      &&end};
+  static_assert(sizeof kDispatch / sizeof kDispatch[0] == kEndOfRun + 1,
+                "one entry per run step");
+
+#define VELK_NEXT goto* kDispatch[(++in)->opcode]
+#define VELK_LOAD(NAME, INTO)                            \
+  {                                                      \
+    const double* slot = handles[NAME].value;            \
+    if (!slot) throw VariableNotFound(names[NAME].text); \
+    INTO = *slot;                                        \
+    if (!std::isfinite(INTO)) throw MathError();         \
+  }
+#define VELK_CHECKED \
+  if (!std::isfinite(top)) throw MathError();
+#define VELK_UNCHECKED
+
+#define VELK_BINARY(NAME, EXPR, CHECK) \
+  NAME : {                             \
+    if (depth < 2) throw StackUnderflow(); \
+    --depth;                           \
+    const double a = *--below;         \
+    const double b = top;              \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
+  }                                    \
+  NAME##FoldedVariable : {             \
+    double b;                          \
+    VELK_LOAD(in->name, b)             \
+    if (depth < 1) throw StackUnderflow(); \
+    const double a = top;              \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
+  }                                    \
+  NAME##FoldedLiteral : {              \
+    if (depth < 1) throw StackUnderflow(); \
+    const double a = top;              \
+    const double b = in->value;        \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
+  }                                    \
+  NAME##Paired : {                     \
+    double a = in->value;              \
+    if (in->name >= 0) VELK_LOAD(in->name, a) \
+    double b = in->value2;             \
+    if (in->name2 >= 0) VELK_LOAD(in->name2, b) \
+    if (depth++) *below++ = top;       \
+    top = (EXPR);                      \
+    CHECK VELK_NEXT;                   \
   }
 
-  for (const Instruction& in : run_) {
-    switch (in.opcode) {
-      case Action::kNumber:
-        if (depth++) *below++ = top;
-        top = in.value;
-        break;
-      case Action::kVariable:
-        if (in.slot < 0) throw VariableNotFound(names_[in.name]);
-        if (depth++) *below++ = top;
-        top = vars[in.slot].value;
-        break;
-      case Action::kFunction0:
-        if (!in.function) throw FunctionNotFound(names_[in.name]);
-        if (depth++) *below++ = top;
-        top = reinterpret_cast<Function0>(in.function)();
-        break;
-      case Action::kFunction1:
-        if (depth < 1) throw StackUnderflow();
-        if (!in.function) throw FunctionNotFound(names_[in.name]);
-        top = reinterpret_cast<Function1>(in.function)(top);
-        break;
-      case Action::kFunction2: {
-        if (depth < 2) throw StackUnderflow();
-        if (!in.function) throw FunctionNotFound(names_[in.name]);
-        --depth;
-        const double a = *--below;
-        top = reinterpret_cast<Function2>(in.function)(a, top);
-        break;
-      }
-      case Action::kNeg:
-        if (depth < 1) throw StackUnderflow();
-        top = -top;
-        break;
-      case Action::kNot:
-        if (depth < 1) throw StackUnderflow();
-        top = top == 0 ? 1.0 : 0.0;
-        break;
-        VELK_BINARY(kAdd, a + b)
-        VELK_BINARY(kSub, a - b)
-        VELK_BINARY(kMul, a * b)
-        VELK_BINARY(kDiv, a / b)
-        VELK_BINARY(kPower, std::pow(a, b))
-        VELK_BINARY(kLess, a < b ? 1.0 : 0.0)
-        VELK_BINARY(kGreater, a > b ? 1.0 : 0.0)
-        VELK_BINARY(kLessEqual, a <= b ? 1.0 : 0.0)
-        VELK_BINARY(kGreaterEqual, a >= b ? 1.0 : 0.0)
-        VELK_BINARY(kEqual, a == b ? 1.0 : 0.0)
-        VELK_BINARY(kNotEqual, a != b ? 1.0 : 0.0)
-        VELK_BINARY(kAnd, (a != 0 && b != 0) ? 1.0 : 0.0)
-        VELK_BINARY(kOr, (a != 0 || b != 0) ? 1.0 : 0.0)
-      default:
-        assert(false && "unknown step");
-        break;
-    }
-    if (!std::isfinite(top)) throw MathError();
+  goto* kDispatch[in->opcode];
+
+number:
+  if (depth++) *below++ = top;
+  top = in->value;
+  VELK_CHECKED VELK_NEXT;
+variable : {
+  double value;
+  VELK_LOAD(in->name, value)
+  if (depth++) *below++ = top;
+  top = value;
+  VELK_NEXT;
+}
+function0 : {
+  void* f = handles[in->name].function;
+  if (!f) throw FunctionNotFound(names[in->name].text);
+  if (depth++) *below++ = top;
+  top = reinterpret_cast<Function0>(f)();
+  VELK_CHECKED VELK_NEXT;
+}
+function1 : {
+  if (depth < 1) throw StackUnderflow();
+  void* f = handles[in->name].function;
+  if (!f) throw FunctionNotFound(names[in->name].text);
+  // The square root is exact in every library, so the built-in one is
+  // computed here rather than called.
+  top = f == builtinSqrt() ? std::sqrt(top)
+                           : reinterpret_cast<Function1>(f)(top);
+  VELK_CHECKED VELK_NEXT;
+}
+function2 : {
+  if (depth < 2) throw StackUnderflow();
+  void* f = handles[in->name].function;
+  if (!f) throw FunctionNotFound(names[in->name].text);
+  --depth;
+  const double a = *--below;
+  if (f == builtinMax()) {
+    top = maxOf(a, top);
+  } else if (f == builtinMin()) {
+    top = minOf(a, top);
+  } else {
+    top = reinterpret_cast<Function2>(f)(a, top);
   }
+  VELK_CHECKED VELK_NEXT;
+}
+neg:
+  if (depth < 1) throw StackUnderflow();
+  top = -top;
+  VELK_NEXT;
+logicalNot:
+  if (depth < 1) throw StackUnderflow();
+  top = top == 0 ? 1.0 : 0.0;
+  VELK_NEXT;
+  VELK_BINARY(add, a + b, VELK_CHECKED)
+  VELK_BINARY(sub, a - b, VELK_CHECKED)
+  VELK_BINARY(mul, a * b, VELK_CHECKED)
+  VELK_BINARY(div, a / b, VELK_CHECKED)
+  VELK_BINARY(power, power(a, b), VELK_CHECKED)
+  VELK_BINARY(less, a < b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(greater, a > b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(lessEqual, a <= b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(greaterEqual, a >= b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(equal, a == b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(notEqual, a != b ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(logicalAnd, (a != 0 && b != 0) ? 1.0 : 0.0, VELK_UNCHECKED)
+  VELK_BINARY(logicalOr, (a != 0 || b != 0) ? 1.0 : 0.0, VELK_UNCHECKED)
+end:
 #undef VELK_BINARY
+#undef VELK_UNCHECKED
+#undef VELK_CHECKED
+#undef VELK_LOAD
+#undef VELK_NEXT
   if (depth != 1) throw StackUnderflow();
   return top;
 }
 
 double FormulaProgram::evalByActions() const {
-  if (code_.empty()) return 0;
+  if (actionCount() == 0) return 0;
   std::deque<double> stack;
   for (int i = 0; i < actionCount(); ++i) actionAt(i)->execute(stack);
   if (stack.size() != 1) throw StackUnderflow();

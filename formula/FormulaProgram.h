@@ -13,12 +13,18 @@
 
 // The compiled program of one formula and its name tables: variables (name to
 // double, case-sensitive) and three separate function tables by arity, which
-// start with the built-in functions and "pi". Owned by a `FormulaParser`.
+// start with the built-in functions and "pi". Owned by a `FormulaParser` or a
+// `Formula`.
 //
 // Names are resolved when the program runs, so tables may change between
-// compilation and evaluation. To keep re-binding cheap, the program caches
-// where each name of the code lives and refreshes that cache only when a
-// name is added to or removed from a table.
+// compilation and evaluation. To keep re-binding cheap, the program keeps a
+// resolved handle per name of its code and refreshes the handles only when
+// a name is added to or removed from a table.
+//
+// The steps themselves never change once compiled, so programs that run the
+// same code share one copy of it (`runSameCodeAs`); appending to or clearing
+// a program that shares its code gives it a code of its own first. The
+// tables and handles are always the program's own.
 class FormulaProgram {
  public:
   typedef double (*Function0)();
@@ -35,7 +41,9 @@ class FormulaProgram {
   void appendAction(Action* action);
   // Deletes every action; the tables stay.
   void clearActions();
-  int actionCount() const { return static_cast<int>(code_.size()); }
+  int actionCount() const {
+    return code_ ? static_cast<int>(code_->steps.size()) : 0;
+  }
   // The action at `i`, owned by the program.
   // REQUIRES: 0 <= i < actionCount()
   Action* actionAt(int i) const;
@@ -45,6 +53,12 @@ class FormulaProgram {
   void appendNumber(double value);
   void appendName(Action::Opcode opcode, const std::string& name);
   void appendOperator(Action::Opcode opcode);
+
+  // Makes this program run the steps of `source`, which it shares until
+  // either of them appends or clears; the tables stay as they are.
+  void runSameCodeAs(const FormulaProgram& source);
+  // Replaces the variable and function tables by copies of `source`'s.
+  void copyTablesOf(const FormulaProgram& source);
 
   // Runs the program: 0 for an empty program, else the one value left on
   // the stack. Throws `StackUnderflow`, `MathError`, `VariableNotFound`,
@@ -99,20 +113,48 @@ class FormulaProgram {
     std::map<std::string, Function1> one;
     std::map<std::string, Function2> two;
   };
-  // One step of the flat code the fast path runs, built from the actions.
-  struct Instruction {
-    int opcode;      // an Action::Opcode, or a folded step of the run code
-    int slot;        // variable index, -1 while unresolved
-    int name;        // index into names_, -1 for steps without a name
-    double value;    // literal value
-    void* function;  // resolved function, null while unresolved
-    // The second operand of a paired run step ("load, load, operator"),
-    // and whether each operand is a variable (else a literal).
-    int slot2;
-    int name2;
+  // One step as compiled.
+  struct Step {
+    int opcode;    // an Action::Opcode
+    int name;      // index into Code::names, -1 for steps without a name
+    double value;  // literal value
+  };
+  // A name the code uses, with the way it is used: as a variable or as a
+  // function of some arity. Each distinct use is listed once.
+  struct Name {
+    int opcode;
+    std::string text;
+  };
+  // One step of what `eval` runs: a compiled step, or a variable or
+  // literal operand folded into the binary operator that follows it, or a
+  // binary operator with both operands folded in.
+  struct RunStep {
+    int opcode;  // an Action::Opcode, or a folded step
+    int name;    // the (first) operand's name, -1 for a literal
+    int name2;   // the second operand's name of a paired step, -1 for a literal
+    double value;
     double value2;
-    bool firstIsVariable;
-    bool secondIsVariable;
+  };
+  // The compiled steps, shared by the programs that run them.
+  struct Code {
+    std::vector<Step> steps;
+    std::vector<Name> names;
+    // Stack depth the code needs, simulated as steps are appended; the
+    // simulation stops at the first step that would underflow, since
+    // running the code throws there.
+    int simulatedDepth = 0;
+    int maxDepth = 0;
+    bool simulationStopped = false;
+    // Derived from the steps on first use; not part of what is shared
+    // logically, so it may be built on a shared code.
+    mutable std::vector<RunStep> run;
+    mutable bool runBuilt = false;
+    void buildRun() const;
+  };
+  // Where a name of the code lives in this program's tables.
+  struct Handle {
+    const double* value;  // the variable's value, null when unknown
+    void* function;       // the function of the use's arity, null when unknown
   };
 
   // Names are short; comparing them in place beats a call to memcmp. The
@@ -141,46 +183,45 @@ class FormulaProgram {
     }
     return n == 0 || *a == *b;
   }
+  // Index of the variable, -1 when there is none; no effect on the guess.
+  int indexOf(const std::string& name) const;
+  // The same, remembering where the name was found for the next guess.
   int findVariable(const std::string& name) const;
   void setVariableSlowly(const std::string& name, double value);
+  void variablesMoved();
   FunctionTables& writableFunctions();
-  void resolveNames() const;
-  void buildRunCode() const;
+  Code& writableCode();
+  void appendStep(Action::Opcode opcode, int name, double value);
+  void resolveHandles() const;
   void prepare() const;
-  void appendInstruction(Action::Opcode opcode, int name, double value);
-  Action* makeAction(const Instruction& in) const;
+  // The stack of a program nested too deeply for `eval`'s own frame.
+  double* deepStack() const;
+  Action* makeAction(const Step& step) const;
 
   // Actions exist only for the steps someone asked for; the code is what
   // runs. Entry i of actions_ belongs to step i.
   mutable std::vector<Action*> actions_;
-  std::vector<std::string> names_;
+  std::shared_ptr<Code> code_;  // null for the empty program
   std::vector<Variable> variables_;
-  std::unordered_map<std::string, int> variableIndex_;
+  // Built on demand once the table is too long to scan.
+  mutable std::unique_ptr<std::unordered_map<std::string, int>> index_;
   // The built-in tables are shared between programs until one changes them.
   std::shared_ptr<const FunctionTables> functions_;
 
-  // Stack depth the code needs, simulated as actions are appended; the
-  // simulation stops at the first step that would underflow, since running
-  // the code throws there.
-  int simulatedDepth_;
-  int maxDepth_;
-  bool simulationStopped_;
-
-  std::vector<Instruction> code_;
-  // What `eval` runs: code_ with a variable or literal operand folded into
-  // the binary operator that follows it, rebuilt after code_ changes.
-  mutable std::vector<Instruction> run_;
-  mutable bool runIsStale_;
-  mutable std::vector<double> stack_;
+  // One per name of the code, valid while ready_.
+  mutable std::vector<Handle> handles_;
+  // What `eval` runs, taken from the code when it gets ready.
+  mutable const RunStep* runSteps_;
+  mutable const Name* names_;
+  mutable int stackNeeded_;
+  mutable std::vector<double> deepStack_;
   mutable int lastVariable_;
   // Where the last binding round started, so that the next round's first
-  // name is found without a hash lookup.
+  // name is found without a lookup.
   mutable int firstOfRound_;
-  // What must be redone before the next run: names of variables or
-  // functions were added or removed since the run code was resolved.
-  mutable bool variablesMoved_;
-  mutable bool functionsMoved_;
-  // False whenever one of the flags above or runIsStale_ is set.
+  // False when the handles must be resolved (or the run code built) before
+  // the next run: the code changed, or names were added to or removed from
+  // a table. Everything `eval` takes from the code is valid while true.
   mutable bool ready_;
 };
 

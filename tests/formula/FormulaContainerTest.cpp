@@ -390,6 +390,85 @@ TEST_F(FormulaContainerTest, CloneCompilesItsOwnFormulas) {
   EXPECT_EQ(c->getFormulaAt(0), copy.getFormulaAt(0));
 }
 
+// A clone starts like a container compiled afresh, whatever the source's
+// formula went through, even though it may run the source's program.
+TEST_F(FormulaContainerTest, CloneBehavesAsIfCompiledAfresh) {
+  boost::shared_ptr<FormulaContainer> c =
+      boost::make_shared<FormulaContainer>();
+  c->addFormula("a*10+b");
+  const boost::shared_ptr<CostDriverDouble> a = driver("a", 2);
+  c->addDependency(a);
+  c->addDependency(driver("b", 1));
+  EXPECT_EQ(21.0, c->evalFormulaDouble());
+
+  // The source's bound values do not travel: without its driver "a" the
+  // clone has no value for it.
+  boost::shared_ptr<FormulaContainer> clone = c->clone();
+  clone->removeDependency(a);
+  EXPECT_EQ(
+      "NoFormulaResultException when setting parameters for formula "
+      "a*10+b: Variable a in formula a*10+b is undefined.\n"
+      "FormulaContainer are: \nb\n",
+      failure(*clone));
+  clone->addDependency(driver("a", 5));
+  EXPECT_EQ(51.0, clone->evalFormulaDouble());
+  EXPECT_EQ(21.0, c->evalFormulaDouble());
+
+  // Functions given to the source's formula by hand are not the clone's.
+  c->getFormulaAt(0)->removeAllFunctions();
+  c->setFormulaAt(0, "max(a,b)");
+  EXPECT_EQ(2.0, c->evalFormulaDouble());
+  c->getFormulaAt(0)->removeAllFunctions();
+  EXPECT_EQ(2.0, c->clone()->evalFormulaDouble());
+
+  // A formula given another text behind the container's back no longer
+  // matches its text; the clone compiles the text.
+  c->getFormulaAt(0)->setExpression("a-b");
+  EXPECT_EQ(1.0, c->evalFormulaDouble());
+  EXPECT_EQ(2.0, c->clone()->evalFormulaDouble());
+  EXPECT_THROW(c->getFormulaAt(0)->setExpression("max(a,b"), SyntaxError);
+  EXPECT_EQ(2.0, c->clone()->evalFormulaDouble());
+
+  // Texts replaced without compiling are compiled by the clone, and a
+  // text that does not compile fails the clone as it always did.
+  c->deleteFormulaStrings();
+  c->addFormulaString("a+b");
+  EXPECT_EQ(3.0, c->clone()->evalFormulaDouble());
+  c->deleteFormulaStrings();
+  c->addFormulaString("a+");
+  EXPECT_THROW(c->clone(), SyntaxError);
+}
+
+// Binding by name must find every driver however the list changes between
+// evaluations: replaced drivers, removed ones, new ones in between.
+TEST_F(FormulaContainerTest, BindingFollowsChangesOfTheDriverList) {
+  FormulaContainer c;
+  c.addFormula("a*100+b*10+c");
+  c.addDependency(driver("a", 1));
+  c.addDependency(driver("b", 2));
+  c.addDependency(driver("c", 3));
+  EXPECT_EQ(123.0, c.evalFormulaDouble());
+  EXPECT_EQ(123.0, c.evalFormulaDouble());
+  c.replaceDependencyIFAvailable(driver("b", 7));  // now a, c, b
+  EXPECT_EQ(173.0, c.evalFormulaDouble());
+  c.addDependency(driver("z", 9));
+  c.addDependency(driver("a", 4));  // now c, b, z, a
+  EXPECT_EQ(473.0, c.evalFormulaDouble());
+  c.removeDependency(driver("c", 0));
+  // The formula keeps the last value bound for "c".
+  EXPECT_EQ(473.0, c.evalFormulaDouble());
+  c.setVariableForFormulaAt(0, "c", 5);
+  EXPECT_EQ(475.0, c.evalFormulaDouble());
+  c.getFormulaAt(0)->removeVariable("c");
+  EXPECT_EQ(
+      "NoFormulaResultException when setting parameters for formula "
+      "a*100+b*10+c: Variable c in formula a*100+b*10+c is undefined.\n"
+      "FormulaContainer are: \nb\nz\na\n",
+      failure(c));
+  c.addDependency(driver("c", 8));
+  EXPECT_EQ(478.0, c.evalFormulaDouble());
+}
+
 TEST_F(FormulaContainerTest, CloneOfTextContainerCompilesNothing) {
   boost::shared_ptr<FormulaContainer> c =
       boost::make_shared<FormulaContainer>();

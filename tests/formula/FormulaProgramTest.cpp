@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -84,6 +87,63 @@ TEST(FormulaProgramTest, RebindingInAnyOrderFindsEveryName) {
   f.setVariable("f", 9);  // a new name in the middle of a round
   f.setVariable("a", 0);
   EXPECT_EQ(5000.0 + 600 + 70 + 8, f.eval());
+}
+
+}  // namespace
+
+namespace {
+
+// Squares are mostly computed without calling pow; the result must still
+// be pow's to the last bit, near the midpoints between doubles too.
+TEST(FormulaProgramTest, SquaresAreBitForBitThoseOfPow) {
+  Formula f("x^2");
+  std::mt19937_64 random(12);
+  std::uniform_real_distribution<double> mantissa(1.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-520, 520);
+  std::uniform_int_distribution<uint64_t> odd(1u << 26, (1u << 27) - 1);
+  int checked = 0;
+  auto check = [&](double x) {
+    f.setVariable("x", x);
+    const double expected = std::pow(x, 2.0);
+    if (!std::isfinite(expected)) return;
+    const double got = f.eval();
+    uint64_t a, b;
+    std::memcpy(&a, &got, sizeof a);
+    std::memcpy(&b, &expected, sizeof b);
+    ASSERT_EQ(b, a) << "x = " << std::hexfloat << x;
+    ++checked;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const double x = std::ldexp(mantissa(random), exponent(random));
+    check(i % 2 ? x : -x);
+    // An odd 27-bit integer has a square of 53 or 54 bits: the 54-bit ones
+    // lie exactly halfway between two doubles.
+    check(std::ldexp(static_cast<double>(odd(random) | 1), exponent(random)));
+  }
+  for (double x : {0.0, -0.0, 1.0, -3.0, 0.1, 1e-300, 1e150, 1e160}) check(x);
+  EXPECT_GT(checked, 390000);
+}
+
+TEST(FormulaProgramTest, SharedCodeIsCopiedBeforeItChanges) {
+  FormulaProgram a;
+  a.setVariable("x", 3);
+  a.appendName(Action::kVariable, "x");
+  a.appendNumber(2);
+  a.appendOperator(Action::kMul);
+  FormulaProgram b;
+  b.setVariable("x", 5);
+  b.runSameCodeAs(a);
+  EXPECT_EQ(6.0, a.eval());
+  EXPECT_EQ(10.0, b.eval());
+  b.appendNumber(1);
+  b.appendOperator(Action::kAdd);
+  EXPECT_EQ(6.0, a.eval());
+  EXPECT_EQ(3, a.actionCount());
+  EXPECT_EQ(11.0, b.eval());
+  EXPECT_EQ(11.0, b.evalByActions());
+  a.clearActions();
+  EXPECT_EQ(0.0, a.eval());
+  EXPECT_EQ(11.0, b.eval());
 }
 
 }  // namespace
