@@ -98,8 +98,10 @@ class PartFeatureGroup : public PartFeature {
   // As `removeChild` (child, true).
   void removeChild(const boost::shared_ptr<PartFeature>& child) override;
   // Removes that very child; with `update` the measures are refreshed; then
-  // the group's units drop the components that machine that child. Nothing
-  // happens when `child` is not a member.
+  // the group's units drop the components that machine that child. A
+  // feature that is no longer a member (after `removeAllChilds`, say) gets
+  // the same refresh and clean-up, so this also tidies up after a bulk
+  // removal. Nothing happens for an empty `child`.
   void removeChild(const boost::shared_ptr<PartFeature>& child, bool update);
   // Appends each of `children` (without refreshing), then refreshes the
   // measures once.

@@ -95,8 +95,10 @@ class ProcessDatabase {
   // new driver knows the text) and bool (true or false, in the new driver's
   // numbers). Drivers without a namesake of the same kind, and drivers whose
   // value cannot be computed, are left alone. Processing units that point
-  // at the replaced operation keep pointing at it. Ignored for a negative
-  // `index` or an empty `operation`.
+  // at the replaced operation keep pointing at it. An empty `operation` is
+  // stored like any other: it empties that place (growing the line first
+  // when needed) and nothing is handed over. Ignored for a negative
+  // `index`.
   void ReplaceOperationAt(
       int index, const boost::shared_ptr<VelkData::Operation>& operation,
       bool copyValues);
