@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "velkdata/TrUtf8.h"
+
 namespace VelkData {
 class Operation;
 }
@@ -22,6 +24,7 @@ namespace TamberData {
 // information only; `clone` makes the copies.
 class Constraint : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // Forbids nothing, finds nothing unpopular, early.

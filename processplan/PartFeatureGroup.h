@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "processplan/PartFeature.h"
+#include "velkdata/TrUtf8.h"
 
 namespace VelkCOM {
 class XoloClient;
@@ -23,6 +24,7 @@ namespace TamberData {
 // feature group factory; children are shared, not owned.
 class PartFeatureGroup : public PartFeature {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // A group without type, label, children or session; all measures 0.0.
