@@ -40,7 +40,8 @@ class ProcessFactoryFeature;
 // reader answer its neutral value (an empty pointer, "" or -1) and a writer
 // do nothing, and empty pointers handed to the `Add`/`add` members are not
 // stored. The press line may still hold empty places, made by
-// `ReplaceOperationAt` beyond its end; members that walk the line skip them.
+// `ReplaceOperationAt` (beyond its end, or with an empty operation); members
+// that walk the line skip them.
 class ProcessDatabase {
  public:
   // An empty plan whose id is the current local date and time in ISO 8601
