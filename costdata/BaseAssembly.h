@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "velkdata/TrUtf8.h"
+
 namespace boost {
 namespace serialization {
 class access;
@@ -31,6 +33,7 @@ class FormulaContainer;
 // refers to one of them. Both hold it through boost::shared_ptr.
 class BaseAssembly : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // An assembly with empty texts, for the archive.

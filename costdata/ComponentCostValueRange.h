@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "velkdata/TrUtf8.h"
+
 namespace boost {
 namespace serialization {
 class access;
@@ -23,6 +25,7 @@ namespace VelkData {
 // copyable: copies carry the fields and a fresh object base.
 class ComponentCostValueRange : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // The kind of range; stored as a 32-bit integer. Values other than the

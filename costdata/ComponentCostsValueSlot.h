@@ -8,6 +8,7 @@
 
 #include "costdata/ComponentCost.h"
 #include "costdata/ComponentCostValueRange.h"
+#include "velkdata/TrUtf8.h"
 
 namespace boost {
 namespace serialization {
@@ -37,6 +38,7 @@ class ToolMaterial;
 // object base.
 class ComponentCostsValueSlot : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // No ranges and an empty template cost; for the archive.

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "velkdata/TrUtf8.h"
+
 namespace boost {
 namespace serialization {
 class access;
@@ -48,6 +50,7 @@ class componentShareRelationship;
 // A QObject for its class information only; it cannot be copied.
 class CostDatabase : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   typedef std::vector<std::pair<std::string, std::string>> InformationList;

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "velkdata/TrUtf8.h"
+
 namespace boost {
 namespace serialization {
 class access;
@@ -25,6 +27,7 @@ class CostDriver;
 // be copied, `clone` makes the copies.
 class ManufacturingStep : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // For the archive: an empty identifier, rate 1, no factors.

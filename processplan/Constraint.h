@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "velkdata/TrUtf8.h"
+
 namespace boost {
 namespace serialization {
 class access;
@@ -28,6 +30,7 @@ namespace TamberData {
 // information only; `clone` makes the copies.
 class Constraint : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // Forbids nothing, finds nothing unpopular, early.

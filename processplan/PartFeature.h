@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "processplan/ValueNotFoundException.h"
+#include "velkdata/TrUtf8.h"
 
 namespace boost {
 namespace serialization {
@@ -49,6 +50,7 @@ typedef std::map<std::string, int> FeatureTypeIDs;
 // meaning.
 class PartFeature : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // A feature without type, type ids or parameters.

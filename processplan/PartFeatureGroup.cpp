@@ -126,11 +126,9 @@ void PartFeatureGroup::removeChild(
 
 void PartFeatureGroup::removeChild(const boost::shared_ptr<PartFeature>& child,
                                    bool update) {
-  const std::vector<boost::shared_ptr<PartFeature>> children = getChildren();
-  if (!child ||
-      std::find(children.begin(), children.end(), child) == children.end()) {
-    return;
-  }
+  // An empty pointer names no feature; taken literally it would strip the
+  // units of every component that has not been pointed at a feature yet.
+  if (!child) return;
   PartFeature::removeChild(child);
   if (update) updateParameters();
   for (const boost::shared_ptr<ProcessingUnit>& unit : getProcessingUnits()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "processplan/PartFeature.h"
+#include "velkdata/TrUtf8.h"
 
 namespace VelkCOM {
 class XoloClient;
@@ -23,6 +24,7 @@ namespace TamberData {
 // feature group factory; children are shared, not owned.
 class PartFeatureGroup : public PartFeature {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // A group without type, label, children or session; all measures 0.0.
@@ -98,8 +100,10 @@ class PartFeatureGroup : public PartFeature {
   // As `removeChild` (child, true).
   void removeChild(const boost::shared_ptr<PartFeature>& child) override;
   // Removes that very child; with `update` the measures are refreshed; then
-  // the group's units drop the components that machine that child. Nothing
-  // happens when `child` is not a member.
+  // the group's units drop the components that machine that child. A
+  // feature that is no longer a member (after `removeAllChilds`, say) gets
+  // the same refresh and clean-up, so this also tidies up after a bulk
+  // removal. Nothing happens for an empty `child`.
   void removeChild(const boost::shared_ptr<PartFeature>& child, bool update);
   // Appends each of `children` (without refreshing), then refreshes the
   // measures once.

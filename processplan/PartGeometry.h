@@ -5,6 +5,7 @@
 #include <string>
 
 #include "processplan/PartFeature.h"
+#include "velkdata/TrUtf8.h"
 
 namespace TamberData {
 
@@ -15,6 +16,7 @@ namespace TamberData {
 // and equals no record.
 class PartGeometry : public PartFeature {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   PartGeometry();

@@ -8,6 +8,7 @@
 
 #include "external/LINEFEATURE.h"
 #include "processplan/PartGeometry.h"
+#include "velkdata/TrUtf8.h"
 
 namespace TamberData {
 
@@ -19,6 +20,7 @@ namespace TamberData {
 // Held by shared pointer like every feature.
 class PartGeometryCurve : public PartGeometry {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // A curve of type "Undetermined" with an empty record, for the archive.

@@ -8,6 +8,7 @@
 
 #include "external/PATCHFEATURE.h"
 #include "processplan/PartGeometry.h"
+#include "velkdata/TrUtf8.h"
 
 namespace TamberData {
 
@@ -19,6 +20,7 @@ namespace TamberData {
 // feature.
 class PartGeometryPatch : public PartGeometry {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // A patch of type "Undetermined" with an empty record, for the archive.

@@ -170,12 +170,12 @@ void ProcessDatabase::RemoveOperationAt(int index) {
 
 void ProcessDatabase::ReplaceOperationAt(
     int index, const boost::shared_ptr<Operation>& operation, bool copyValues) {
-  if (index < 0 || !operation) return;
+  if (index < 0) return;
   if (index >= OperationCount()) {
     operations_.resize(static_cast<std::size_t>(index) + 1);
   }
   const boost::shared_ptr<Operation> old = operations_[index];
-  if (copyValues && old && old != operation) {
+  if (copyValues && old && operation && old != operation) {
     const std::vector<boost::shared_ptr<VelkData::CostDriver>> newDrivers =
         operation->GetAllCostDrivers();
     for (const boost::shared_ptr<VelkData::CostDriver>& from :

@@ -40,7 +40,8 @@ class ProcessFactoryFeature;
 // reader answer its neutral value (an empty pointer, "" or -1) and a writer
 // do nothing, and empty pointers handed to the `Add`/`add` members are not
 // stored. The press line may still hold empty places, made by
-// `ReplaceOperationAt` beyond its end; members that walk the line skip them.
+// `ReplaceOperationAt` (beyond its end, or with an empty operation); members
+// that walk the line skip them.
 class ProcessDatabase {
  public:
   // An empty plan whose id is the current local date and time in ISO 8601
@@ -95,8 +96,10 @@ class ProcessDatabase {
   // new driver knows the text) and bool (true or false, in the new driver's
   // numbers). Drivers without a namesake of the same kind, and drivers whose
   // value cannot be computed, are left alone. Processing units that point
-  // at the replaced operation keep pointing at it. Ignored for a negative
-  // `index` or an empty `operation`.
+  // at the replaced operation keep pointing at it. An empty `operation` is
+  // stored like any other: it empties that place (growing the line first
+  // when needed) and nothing is handed over. Ignored for a negative
+  // `index`.
   void ReplaceOperationAt(
       int index, const boost::shared_ptr<VelkData::Operation>& operation,
       bool copyValues);

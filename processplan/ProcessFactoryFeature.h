@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "velkdata/TrUtf8.h"
+
 namespace boost {
 namespace serialization {
 class access;
@@ -27,6 +29,7 @@ class ProcessingUnit;
 // class information only.
 class ProcessFactoryFeature : public QObject {
   Q_OBJECT
+  VELKDATA_TR_UTF8
 
  public:
   // The sequences of one feature type, in catalogue order.

@@ -291,13 +291,11 @@ void ProcessingUnit::updateComponentAttributes(int groupMembers) {
       }
     }
   }
+  // Every component follows the unit's operation, an empty one included: a
+  // clone still carrying its original's operation is detached, and each
+  // component reports the missing operation on the debug output.
   for (const boost::shared_ptr<Component>& component : components_) {
-    // Without an operation, components that still carry one (a clone keeps
-    // its original's) are detached; detaching the others again would only
-    // repeat the component's notice about a missing operation.
-    if (component && (operation_ || component->operation())) {
-      component->setOperation(operation_);
-    }
+    if (component) component->setOperation(operation_);
   }
 }
 

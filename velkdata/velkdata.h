@@ -4,6 +4,8 @@
 // Everything a host needs: include this one header and link
 // VelkData::velkdata.
 
+#include "velkdata/TrUtf8.h"
+
 #include "formula/Action.h"
 #include "formula/Formula.h"
 #include "formula/FormulaParser.h"

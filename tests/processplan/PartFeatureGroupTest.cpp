@@ -256,6 +256,36 @@ TEST_F(PartFeatureGroupTest, UnitsRecountTheirComponentsForTheMembers) {
   g->clearProcessingUnits();
 }
 
+TEST_F(PartFeatureGroupTest, RemovingAFormerMemberStillCleansUp) {
+  boost::shared_ptr<PartFeatureGroup> g = sessionGroup();
+  boost::shared_ptr<ProcessingUnit> pierce = velktest::makeUnit("pierce");
+  pierce->addSourceComponent(velktest::makeComponent("Punch", "CT_100_00"),
+                             velktest::makeAmount("1"), false);
+  velktest::StdoutCapture out;
+  g->addProcessingUnit(pierce, g);
+  boost::shared_ptr<PartGeometryCurve> first = curve(1);
+  boost::shared_ptr<PartGeometryCurve> second = curve(2);
+  g->addChildren({first, second});
+  ASSERT_EQ(2, pierce->componentCount());
+  pierce->componentAt(0)->setPartFeature(first);
+  pierce->componentAt(1)->setPartFeature(second);
+  const std::size_t asked = session_.requests.size();
+
+  g->removeAllChilds();
+  EXPECT_EQ(0, g->childrenCount());
+  g->removeChild(second, true);
+  // The measures are refreshed for a group now without geometry.
+  EXPECT_EQ("0 0 0", measures(*g));
+  EXPECT_EQ(asked, session_.requests.size());
+  ASSERT_EQ(1, pierce->componentCount());
+  EXPECT_EQ(first, pierce->componentAt(0)->partFeature());
+
+  g->removeChild(boost::shared_ptr<PartFeature>(), true);
+  EXPECT_EQ(1, pierce->componentCount());
+  out.text();
+  g->clearProcessingUnits();
+}
+
 TEST_F(PartFeatureGroupTest, CloneSharesChildrenButNotUnitsOrSession) {
   boost::shared_ptr<FeatureTypeIDs> ids = boost::make_shared<FeatureTypeIDs>();
   (*ids)["HoleRow"] = 31;

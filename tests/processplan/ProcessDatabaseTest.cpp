@@ -314,8 +314,38 @@ TEST_F(ProcessDatabaseTest, ReplaceBeyondTheEndGrowsWithEmptyPlaces) {
   EXPECT_EQ("0,1,2,3", ints(db.getDiesetConfig(true)));
   EXPECT_EQ(3, db.RemoveOperation(makeOperation("OP40")));
   db.ReplaceOperationAt(-1, makeOperation("OP0"), false);
-  db.ReplaceOperationAt(0, OperationPtr(), false);
   EXPECT_EQ("OP10:Trim - -", line(db));
+}
+
+TEST_F(ProcessDatabaseTest, ReplaceWithAnEmptyOperationEmptiesThePlace) {
+  using VelkData::CostDriverDouble;
+  ProcessDatabase db;
+  const OperationPtr first = makeOperation("OP10");
+  auto length = boost::make_shared<CostDriverDouble>("CD_LEN");
+  length->setValue(2.5f);
+  first->AddCostDriver(length);
+  db.AddOperation(first);
+  db.AddOperation(makeOperation("OP20"));
+
+  // Nothing to hand the values to: the old operation keeps them.
+  db.ReplaceOperationAt(0, OperationPtr(), true);
+  EXPECT_EQ("- OP20:Trim", line(db));
+  EXPECT_FALSE(db.OperationAt(0));
+  EXPECT_FLOAT_EQ(2.5f, length->doubleValue());
+
+  // Beyond the end the line grows first, the new last place empty too.
+  db.ReplaceOperationAt(3, OperationPtr(), false);
+  EXPECT_EQ(4, db.OperationCount());
+  EXPECT_EQ("- OP20:Trim - -", line(db));
+
+  // An empty place hands nothing over to the operation that fills it.
+  const OperationPtr filler = makeOperation("OP40");
+  auto fresh = boost::make_shared<CostDriverDouble>("CD_LEN");
+  fresh->setValue(9.0f);
+  filler->AddCostDriver(fresh);
+  db.ReplaceOperationAt(0, filler, true);
+  EXPECT_EQ("OP40:Trim OP20:Trim - -", line(db));
+  EXPECT_FLOAT_EQ(9.0f, fresh->doubleValue());
 }
 
 TEST_F(ProcessDatabaseTest, ReplaceHandsValuesOverByDriverKind) {

@@ -133,6 +133,22 @@ TEST(ProcessingUnitTest, ComponentsFollowPartFeatureAndOperation) {
   EXPECT_FALSE(unit->componentAt(1)->operation());
 }
 
+TEST(ProcessingUnitTest, UnassignedUnitReportsEachComponentWithoutOperation) {
+  boost::shared_ptr<ProcessingUnit> unit = Unit();
+  unit->setPartFeature(boost::make_shared<PartFeature>());
+  unit->addSourceComponent(makeComponent("Punch", "CT_010_01"), makeAmount("2"),
+                           true);
+  ASSERT_EQ(2, unit->componentCount());
+
+  velktest::DebugCapture debug;
+  unit->updateComponentAmounts();
+  // Each of the two clones reports once as it is made, then once more as the
+  // unit hands it its (empty) operation.
+  const std::string missing =
+      "Operation == NULL when calling setOperation for Type Punch";
+  EXPECT_EQ(std::vector<std::string>(4, missing), debug.lines());
+}
+
 TEST(ProcessingUnitTest, AmountsReadTheDriversOfTheAssignedOperation) {
   boost::shared_ptr<VelkData::Operation> four = makeOperation({0, 0, 1});
   four->AddCostDriver(driver("CD_HOLES", 4.0f));
