@@ -175,11 +175,19 @@ void CheckedIArchive::load_override(
 }
 
 int CheckedIArchive::RegisterClass(const basic_iserializer& bis) {
+  // Every object read asks for its class; comparing type information is
+  // slow enough to show, so the serializer's address is tried first.
+  const auto known = m_classesBySerializer.find(&bis);
+  if (known != m_classesBySerializer.end()) return known->second;
   const auto found = m_classIds.find(&bis.get_eti());
-  if (found != m_classIds.end()) return found->second;
+  if (found != m_classIds.end()) {
+    m_classesBySerializer.emplace(&bis, found->second);
+    return found->second;
+  }
   const int id = static_cast<int>(m_classes.size());
   m_classes.push_back(KnownClass{&bis});
   m_classIds.emplace(&bis.get_eti(), id);
+  m_classesBySerializer.emplace(&bis, id);
   return id;
 }
 

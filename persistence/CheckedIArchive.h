@@ -16,6 +16,7 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace VelkData {
@@ -168,6 +169,8 @@ class CheckedIArchive
   std::vector<KnownClass> m_classes;
   std::map<const boost::serialization::extended_type_info*, int, EtiLess>
       m_classIds;
+  std::unordered_map<const boost::archive::detail::basic_iserializer*, int>
+      m_classesBySerializer;
   std::vector<ReadObject> m_objects;
   std::vector<PointerRead> m_pointerReads;
   const boost::serialization::extended_type_info* m_pointerType;
