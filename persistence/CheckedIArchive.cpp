@@ -227,7 +227,7 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   EnterNesting();
   NestingLevel level(m_nesting);
   m_pointerReads.push_back(PointerRead{bpis, m_pointerType, finder, m_nesting,
-                                       nullptr, NoObject, nullptr});
+                                       nullptr, NoObject, nullptr, false});
   m_pointerType = nullptr;
   const basic_pointer_iserializer* loaded = nullptr;
   try {
@@ -244,7 +244,7 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   } catch (...) {
     const PointerRead failed = m_pointerReads.back();
     m_pointerReads.pop_back();
-    if (failed.objectId != NoObject)
+    if (failed.objectId != NoObject && !failed.backReference)
       m_objects[failed.objectId].inProgress = false;
     if (failed.created != nullptr) {
       AbandonCreatedObject(failed);
@@ -254,7 +254,15 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   }
   const PointerRead done = m_pointerReads.back();
   m_pointerReads.pop_back();
-  if (done.objectId != NoObject) m_objects[done.objectId].inProgress = false;
+  if (done.objectId != NoObject) {
+    ReadObject& object = m_objects[done.objectId];
+    // Only a back-reference actually handed out may own an object still
+    // being read; one refused above never reached a shared pointer.
+    if (!done.backReference)
+      object.inProgress = false;
+    else if (object.inProgress)
+      object.referencedInProgress = true;
+  }
   return loaded;
 }
 
@@ -328,11 +336,14 @@ void CheckedIArchive::load_override(boost::archive::object_id_type& t) {
     // one of its own class that was itself created for a pointer: anything
     // else would hand a shared pointer a member or an object of another
     // type.
-    ReadObject& object = m_objects[id];
+    const ReadObject& object = m_objects[id];
     if (!m_objectThroughPointer || !object.throughPointer ||
         object.classId != m_objectClass)
       Refuse(archive_exception::pointer_conflict);
-    if (object.inProgress) object.referencedInProgress = true;
+    if (!m_pointerReads.empty()) {
+      m_pointerReads.back().objectId = id;
+      m_pointerReads.back().backReference = true;
+    }
     return;
   }
   if (id != m_objects.size()) Refuse(archive_exception::pointer_conflict);

@@ -145,6 +145,8 @@ class CheckedIArchive
     const boost::archive::detail::basic_iserializer* objectSerializer;
     std::size_t objectId;
     void* created;
+    // objectId names an object read earlier, not one made by this read.
+    bool backReference;
   };
   struct EtiLess {
     bool operator()(const boost::serialization::extended_type_info* a,
