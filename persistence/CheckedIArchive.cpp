@@ -261,11 +261,19 @@ void CheckedIArchive::load_override(
 }
 
 int CheckedIArchive::RegisterClass(const basic_iserializer& bis) {
+  // Every object read asks for its class; comparing type information is
+  // slow enough to show, so the serializer's address is tried first.
+  const auto known = m_classesBySerializer.find(&bis);
+  if (known != m_classesBySerializer.end()) return known->second;
   const auto found = m_classIds.find(&bis.get_eti());
-  if (found != m_classIds.end()) return found->second;
+  if (found != m_classIds.end()) {
+    m_classesBySerializer.emplace(&bis, found->second);
+    return found->second;
+  }
   const int id = static_cast<int>(m_classes.size());
   m_classes.push_back(KnownClass{&bis});
   m_classIds.emplace(&bis.get_eti(), id);
+  m_classesBySerializer.emplace(&bis, id);
   return id;
 }
 
@@ -305,7 +313,7 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   EnterNesting();
   NestingLevel level(m_nesting);
   m_pointerReads.push_back(PointerRead{bpis, m_pointerType, finder, m_nesting,
-                                       nullptr, NoObject, nullptr});
+                                       nullptr, NoObject, nullptr, false});
   m_pointerType = nullptr;
   const basic_pointer_iserializer* loaded = nullptr;
   try {
@@ -322,7 +330,7 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   } catch (...) {
     const PointerRead failed = m_pointerReads.back();
     m_pointerReads.pop_back();
-    if (failed.objectId != NoObject)
+    if (failed.objectId != NoObject && !failed.backReference)
       m_objects[failed.objectId].inProgress = false;
     if (failed.created != nullptr) {
       AbandonCreatedObject(failed);
@@ -332,7 +340,15 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   }
   const PointerRead done = m_pointerReads.back();
   m_pointerReads.pop_back();
-  if (done.objectId != NoObject) m_objects[done.objectId].inProgress = false;
+  if (done.objectId != NoObject) {
+    ReadObject& object = m_objects[done.objectId];
+    // Only a back-reference actually handed out may own an object still
+    // being read; one refused above never reached a shared pointer.
+    if (!done.backReference)
+      object.inProgress = false;
+    else if (object.inProgress)
+      object.referencedInProgress = true;
+  }
   return loaded;
 }
 
@@ -406,11 +422,14 @@ void CheckedIArchive::load_override(boost::archive::object_id_type& t) {
     // one of its own class that was itself created for a pointer: anything
     // else would hand a shared pointer a member or an object of another
     // type.
-    ReadObject& object = m_objects[id];
+    const ReadObject& object = m_objects[id];
     if (!m_objectThroughPointer || !object.throughPointer ||
         object.classId != m_objectClass)
       Refuse(archive_exception::pointer_conflict);
-    if (object.inProgress) object.referencedInProgress = true;
+    if (!m_pointerReads.empty()) {
+      m_pointerReads.back().objectId = id;
+      m_pointerReads.back().backReference = true;
+    }
     return;
   }
   if (id != m_objects.size()) Refuse(archive_exception::pointer_conflict);

@@ -16,6 +16,7 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace VelkData {
@@ -165,6 +166,8 @@ class CheckedIArchive
     const boost::archive::detail::basic_iserializer* objectSerializer;
     std::size_t objectId;
     void* created;
+    // objectId names an object read earlier, not one made by this read.
+    bool backReference;
   };
   struct EtiLess {
     bool operator()(const boost::serialization::extended_type_info* a,
@@ -193,6 +196,8 @@ class CheckedIArchive
   std::vector<KnownClass> m_classes;
   std::map<const boost::serialization::extended_type_info*, int, EtiLess>
       m_classIds;
+  std::unordered_map<const boost::archive::detail::basic_iserializer*, int>
+      m_classesBySerializer;
   std::vector<ReadObject> m_objects;
   std::vector<PointerRead> m_pointerReads;
   const boost::serialization::extended_type_info* m_pointerType;
