@@ -2,9 +2,11 @@
 #define VELKDATA_COSTDATA_COSTDRIVER_H
 
 #include <boost/shared_ptr.hpp>
+#include <cstddef>
 #include <string>
 
 #include "costdata/CostProperty.h"
+#include "costdata/DriverReadScope.h"
 
 namespace TamberData {
 class PartFeature;
@@ -20,15 +22,34 @@ namespace VelkData {
 //
 // The container holds the two lists of the dependency graph: dependencies
 // (drivers its formulas read) and has-impact-on (drivers that read this
-// one). After a value change the driver asks each has-impact-on entry, in
-// list order, to re-evaluate, and each passes the change on in turn, so a
-// change travels depth first. A driver with an explicit value stops it.
+// one). After a value change the driver notifies its dependents: each driver
+// reachable through has-impact-on lists is asked to re-evaluate
+// (`reEvaluateFormula`) when a driver that passed the change on lists it,
+// and re-evaluating passes the change on again. A driver with an explicit
+// value is asked but stops the change.
+//
+// Each driver is asked at most once per change, and only after every
+// reachable driver that lists it has been dealt with (a topological order),
+// so a driver reached along several paths re-evaluates once, from final
+// inputs. Where no driver can be reached along two paths (the dependents
+// form a tree) the order is depth first, has-impact-on lists in list order:
+// a driver, then everything its change reaches, then its next sibling.
+// A re-evaluation that fails ends the change with its
+// `NoFormulaResultException`; the drivers after it in that order keep their
+// previous stored values.
+//
+// Reads are lazy: a computed value is evaluated from its formula whenever it
+// is read. Within one top-level read or change (see `DriverReadScope`) each
+// computed driver is evaluated at most once and its value reused, and
+// neither reading nor changing recurses along the graph: chains of any
+// length can be read and changed.
 //
 // The graph is found by substring tests of formula texts and may contain
 // cycles. A driver is never re-entered while it is being evaluated or
 // notified on the current path: a read that would close a cycle throws
 // `NoFormulaResultException` naming the cycle, a notification that would
-// close one stops there.
+// close one stops there (the driver closing it is asked and ignores the
+// request).
 //
 // Values are single-precision floats; formulas compute in doubles.
 class CostDriver : public CostProperty {
@@ -72,11 +93,16 @@ class CostDriver : public CostProperty {
 
  protected:
   // The container's value, with this driver marked as being evaluated for
-  // the duration. 0 without container, as for an empty one.
+  // the duration. 0 without container, as for an empty one. Within one read
+  // the value (or failure) is computed once and then reused; `fresh`, when
+  // given, tells whether this call computed it, so that a line reporting an
+  // odd result is written once per read.
   // Throws `NoFormulaResultException` as `doubleValue` does.
-  double evaluateFormula() const;
+  double evaluateFormula(bool* fresh = nullptr) const;
 
-  // Asks every has-impact-on entry to re-evaluate, in list order.
+  // Passes a change of this driver on to every driver it reaches, in the
+  // order described above. Called from within this driver's own
+  // re-evaluation, it marks the change as passed on instead.
   void notifyDependents();
 
   // Whether a notification is travelling through this driver right now; a
@@ -94,9 +120,38 @@ class CostDriver : public CostProperty {
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);
 
+  // Runs a change that starts at `source`.
+  static void propagateFrom(CostDriver& source);
+
+  // Whether reading this driver evaluates its formula.
+  bool computesOnRead() const { return !doCacheValue_ && !hasValue(); }
+  // Whether this driver's result of the read under way is remembered.
+  bool remembered() const {
+    return DriverReadScope::remembering() &&
+           rememberedRead_ == DriverReadScope::current();
+  }
+  // Evaluates, deepest first, the not yet remembered upstream drivers this
+  // driver's formulas will read, so that its own evaluation finds them all
+  // remembered. Walks with its own stack instead of recursing; gives up
+  // (and switches reuse off) when the upstream graph has a cycle.
+  void evaluateUpstream(
+      const boost::shared_ptr<FormulaContainer>& container) const;
+
   mutable bool evaluating_;
   bool notifying_;
   bool switchingCache_;
+
+  // What this driver computed in the read tagged `rememberedRead_`: a value
+  // or the message of the failure.
+  mutable unsigned long long rememberedRead_;
+  mutable double rememberedValue_;
+  mutable bool rememberedFailed_;
+  mutable std::string rememberedFailure_;
+  // Whether the upstream walk under way has this driver on its stack.
+  mutable bool upstreamOpen_;
+  // The change whose walk numbered this driver last, and the number.
+  unsigned long long walkMark_;
+  std::size_t walkIndex_;
 };
 
 }  // namespace VelkData

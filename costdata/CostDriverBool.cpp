@@ -18,7 +18,8 @@ float CostDriverBool::doubleValue() const {
 }
 
 float CostDriverBool::computedValue() const {
-  const double result = evaluateFormula();
+  bool fresh = false;
+  const double result = evaluateFormula(&fresh);
   const float value = static_cast<float>(result);
   if (value == trueValue_) return trueValue_;
   if (value == falseValue_) return falseValue_;
@@ -29,6 +30,8 @@ float CostDriverBool::computedValue() const {
     if (text == "true") return trueValue_;
     if (text == "false") return falseValue_;
   }
+  // Once per read: the result is reused for the rest of it.
+  if (!fresh) return falseValue_;
   qDebug(
       "UnknownFormulaResultException for cost driver %s and value %f. "
       "Formula is %s",

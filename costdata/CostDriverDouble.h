@@ -33,6 +33,9 @@ class CostDriverDouble : public CostDriver {
   // A value pushed by the owner (such as an operation's dimension): taken
   // and passed on only while no explicit value is set.
   void setDependentValue(float value);
+  // The value last stored by `setValue`, `setDependentValue` or a
+  // re-evaluation; what `doubleValue` returns only while it is explicit.
+  float storedValue() const { return value_; }
 
   // The accuracy is kept for the host's input and display only.
   void setAccuracy(float accuracy) { accuracy_ = accuracy; }

@@ -14,12 +14,17 @@ CostDriverEnum::CostDriverEnum(const std::string& id)
 float CostDriverEnum::doubleValue() const {
   if (doCacheValue_) return static_cast<float>(cachedValue_);
   if (hasValue_) return numberAt(index_);
-  const double result = evaluateFormula();
+  bool fresh = false;
+  const double result = evaluateFormula(&fresh);
   const int i = indexOfNumber(static_cast<float>(result));
   if (i >= 0) return numbers_[i];
+  if (fresh) reportUnknownResult(result);
+  return static_cast<float>(result);
+}
+
+void CostDriverEnum::reportUnknownResult(double result) const {
   qDebug("UnknownResultError for cost driver %s and value %f (Formula: %s)\n",
          id().c_str(), result, recentFormula().c_str());
-  return static_cast<float>(result);
 }
 
 std::string CostDriverEnum::stringValue() const {
@@ -60,10 +65,15 @@ void CostDriverEnum::setValue(float value) {
 
 void CostDriverEnum::reEvaluateFormula() {
   if (hasValue_ || isNotifying()) return;
-  const int i = indexOfNumber(static_cast<float>(evaluateFormula()));
-  // An unmatched result leaves the entry as it was; reading the value
-  // reports the mismatch.
-  if (i >= 0) index_ = i;
+  bool fresh = false;
+  const double result = evaluateFormula(&fresh);
+  const int i = indexOfNumber(static_cast<float>(result));
+  // An unmatched result leaves the entry as it was.
+  if (i >= 0) {
+    index_ = i;
+  } else if (fresh) {
+    reportUnknownResult(result);
+  }
   notifyDependents();
 }
 

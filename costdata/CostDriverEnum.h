@@ -41,7 +41,8 @@ class CostDriverEnum : public CostDriver {
   // notifies the dependents; an unknown number changes nothing.
   void setValue(float value) override;
   // Recomputes the current entry and notifies, unless the value is
-  // explicit.
+  // explicit. A result that matches no entry keeps the current one and
+  // writes the same debug line as `doubleValue`.
   void reEvaluateFormula() override;
   // As `setValue` (text), but the entry is not made explicit.
   void setDependentValue(const std::string& text);
@@ -70,6 +71,8 @@ class CostDriverEnum : public CostDriver {
   std::string textAt(int i) const;
   // Selects the entry with `text` as explicit or not; then notifies.
   void select(const std::string& text, bool isExplicit);
+  // Writes the debug line for a formula result that matches no entry.
+  void reportUnknownResult(double result) const;
 
   std::vector<std::string> texts_;
   std::vector<float> numbers_;

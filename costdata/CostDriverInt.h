@@ -38,6 +38,10 @@ class CostDriverInt : public CostDriver {
   // As above for an int, without notifying anyone.
   void setDependentValue(int value);
 
+  // The value last stored by a setter or a re-evaluation; what
+  // `doubleValue` returns only while it is explicit.
+  int storedValue() const { return value_; }
+
   // The accuracy is kept for the host's input and display only.
   void setAccuracy(int accuracy) { accuracy_ = accuracy; }
   float doubleAccuracy() const { return static_cast<float>(accuracy_); }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "costdata/CostDriver.h"
+#include "costdata/DriverReadScope.h"
 #include "external/XoloClient.h"
 #include "external/XoloExceptions.h"
 #include "processplan/PartFeature.h"
@@ -305,6 +306,9 @@ double FormulaContainer::evalFormulaAt(int i) {
 }
 
 double FormulaContainer::evalFormulaDouble() {
+  // One read for all alternatives and all drivers they bind, so that a
+  // driver reached along several paths is computed once.
+  DriverReadScope read;
   const int count = formulaCount();
   for (int i = 0; i < count; ++i) {
     recentIndex_ = i;
@@ -472,6 +476,8 @@ std::string FormulaContainer::norixKeyPrefix() { return "Norix_"; }
 
 std::string FormulaContainer::substituteDependencies(
     const std::string& text) const {
+  // The values as they are now, which need not be the ones just bound.
+  DriverReadScope fresh(DriverReadScope::Fresh);
   std::string out = text;
   for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
     const std::string id = d->id();

@@ -123,6 +123,15 @@ class FormulaContainer {
   // Dependency `i`; an empty pointer when `i` is out of range.
   boost::shared_ptr<CostDriver> dependencyAt(int i) const;
 
+  // The dependency and has-impact-on lists themselves, for walking the
+  // graph without copying them; valid until the list changes.
+  const std::vector<boost::shared_ptr<CostDriver>>& dependencies() const {
+    return dependencies_;
+  }
+  const std::vector<boost::shared_ptr<CostDriver>>& hasImpactOn() const {
+    return hasImpactOn_;
+  }
+
   // Records `driver` as reading the owner of this container, replacing any
   // entry with the same id. An empty pointer is ignored.
   void addHasImpactOn(const boost::shared_ptr<CostDriver>& driver);

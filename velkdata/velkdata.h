@@ -29,6 +29,7 @@
 #include "costdata/CostDriverIntRange.h"
 #include "costdata/CostProperty.h"
 #include "costdata/CostPropertyString.h"
+#include "costdata/DriverReadScope.h"
 #include "costdata/ManufacturingStep.h"
 #include "costdata/Operation.h"
 #include "costdata/Press.h"

@@ -1,0 +1,450 @@
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "costdata/CostDriverBool.h"
+#include "costdata/CostDriverDouble.h"
+#include "costdata/CostDriverEnum.h"
+#include "costdata/CostDriverInt.h"
+#include "costdata/DriverGraph.h"
+#include "external/XoloClient.h"
+#include "formula/FormulaContainer.h"
+#include "formula/NoFormulaResultException.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+using VelkData::CostDriver;
+using VelkData::CostDriverBool;
+using VelkData::CostDriverDouble;
+using VelkData::CostDriverEnum;
+using VelkData::CostDriverInt;
+using VelkData::FormulaContainer;
+using VelkData::NoFormulaResultException;
+using velktest::computedDouble;
+using velktest::DebugCapture;
+using velktest::DriverGraph;
+using velktest::RecordingDriver;
+
+typedef boost::shared_ptr<CostDriverDouble> DoublePtr;
+
+// Answers every session name with 0 and counts the questions: a formula
+// that adds "Norix_<id>" asks once per evaluation, so the count of a name
+// is the number of times that driver's formula was evaluated.
+class CountingSession : public VelkCOM::XoloClient {
+ public:
+  double GetDataByName(const std::string& name, int) override {
+    ++asked[name];
+    return 0.0;
+  }
+  int evaluations(const std::string& id) const {
+    auto it = asked.find("Norix_" + id);
+    return it == asked.end() ? 0 : it->second;
+  }
+  int total() const {
+    int sum = 0;
+    for (const auto& entry : asked) sum += entry.second;
+    return sum;
+  }
+  std::map<std::string, int> asked;
+};
+
+// A double driver computed from `formula` that reports each evaluation to
+// `session`.
+DoublePtr counted(const std::string& id, const std::string& formula,
+                  CountingSession* session) {
+  DoublePtr d = computedDouble(id, formula + "+Norix_" + id);
+  d->formulas()->setQorSession(session);
+  return d;
+}
+
+// Layer 0 is the input; every later layer holds two drivers, each the mean
+// of both drivers of the layer before. Drivers reached along 2^k paths.
+class Lattice {
+ public:
+  Lattice(int depth, CountingSession* session, std::string* order = nullptr)
+      : input(order ? DoublePtr(new RecordingDriver("in", order))
+                    : DoublePtr(new CostDriverDouble("in"))) {
+    input->setValue(1.0f);
+    std::vector<DoublePtr> below = {input};
+    for (int layer = 1; layer <= depth; ++layer) {
+      std::vector<DoublePtr> here;
+      for (int k = 0; k < 2; ++k) {
+        const std::string id = "L" + std::to_string(layer) + char('a' + k);
+        const std::string formula =
+            below.size() == 1 ? below[0]->id() + "*2"
+                              : "(" + below[0]->id() + "+" + below[1]->id() +
+                                    ")/2";
+        DoublePtr d;
+        if (order) {
+          d.reset(new RecordingDriver(id, order));
+          d->formulas()->addFormula(formula + "+Norix_" + id);
+          d->formulas()->setQorSession(session);
+        } else {
+          d = counted(id, formula, session);
+        }
+        for (const DoublePtr& source : below) graph.link(source, d);
+        here.push_back(d);
+        all.push_back(d);
+      }
+      below = here;
+    }
+    top = below[0];
+  }
+
+  DriverGraph graph;
+  DoublePtr input;
+  DoublePtr top;
+  std::vector<DoublePtr> all;
+};
+
+TEST(CostDriverPropagationTest, DiamondReEvaluatesTheJoinOnceAfterBothSides) {
+  std::string order;
+  CountingSession session;
+  DriverGraph graph;
+  DoublePtr s(new RecordingDriver("s", &order));
+  DoublePtr a(new RecordingDriver("a", &order));
+  DoublePtr b(new RecordingDriver("b", &order));
+  DoublePtr t(new RecordingDriver("t", &order));
+  s->setValue(1.0f);
+  a->formulas()->addFormula("s*2+Norix_a");
+  b->formulas()->addFormula("s*3+Norix_b");
+  t->formulas()->addFormula("a+b+Norix_t");
+  for (const DoublePtr& d : {a, b, t}) d->formulas()->setQorSession(&session);
+  graph.link(s, a);
+  graph.link(s, b);
+  graph.link(a, t);
+  graph.link(b, t);
+
+  s->setValue(2.0f);
+  EXPECT_EQ("a b t", order);
+  EXPECT_EQ(1, session.evaluations("a"));
+  EXPECT_EQ(1, session.evaluations("b"));
+  EXPECT_EQ(1, session.evaluations("t"));
+  EXPECT_FLOAT_EQ(4.0f, a->storedValue());
+  EXPECT_FLOAT_EQ(6.0f, b->storedValue());
+  EXPECT_FLOAT_EQ(10.0f, t->storedValue());
+
+  session.asked.clear();
+  EXPECT_FLOAT_EQ(10.0f, t->doubleValue());
+  EXPECT_EQ(3, session.total());
+}
+
+TEST(CostDriverPropagationTest, ExplicitSideOfADiamondStillLetsTheOtherPass) {
+  std::string order;
+  DriverGraph graph;
+  DoublePtr s(new RecordingDriver("s", &order));
+  DoublePtr a(new RecordingDriver("a", &order));
+  DoublePtr b(new RecordingDriver("b", &order));
+  DoublePtr t(new RecordingDriver("t", &order));
+  DoublePtr u(new RecordingDriver("u", &order));
+  s->setValue(1.0f);
+  a->formulas()->addFormula("s*2");
+  b->formulas()->addFormula("s*3");
+  t->formulas()->addFormula("a+b");
+  u->formulas()->addFormula("a-1");
+  graph.link(s, a);
+  graph.link(s, b);
+  graph.link(a, t);
+  graph.link(a, u);
+  graph.link(b, t);
+  a->setValue(5.0f);
+  order.clear();
+
+  s->setValue(2.0f);
+  // a is asked and stops; t is still reached through b, u is not reached.
+  EXPECT_EQ("a b t", order);
+  EXPECT_FLOAT_EQ(11.0f, t->storedValue());
+}
+
+TEST(CostDriverPropagationTest, LatticeChangeEvaluatesEachDriverOnce) {
+  for (int depth : {1, 2, 5, 12}) {
+    SCOPED_TRACE(depth);
+    CountingSession session;
+    std::string order;
+    Lattice lattice(depth, &session, &order);
+    order.clear();
+
+    lattice.input->setValue(3.0f);
+    EXPECT_EQ(2 * depth, session.total());
+    for (const DoublePtr& d : lattice.all) {
+      EXPECT_EQ(1, session.evaluations(d->id())) << d->id();
+      EXPECT_FLOAT_EQ(6.0f, d->storedValue()) << d->id();
+    }
+    // Layer by layer, each layer's drivers in list order.
+    std::string expected;
+    for (int layer = 1; layer <= depth; ++layer) {
+      if (!expected.empty()) expected += " ";
+      expected += "L" + std::to_string(layer) + "a L" +
+                  std::to_string(layer) + "b";
+    }
+    EXPECT_EQ(expected, order);
+  }
+}
+
+TEST(CostDriverPropagationTest, LatticeReadEvaluatesEachUpstreamDriverOnce) {
+  CountingSession session;
+  Lattice lattice(16, &session);
+  EXPECT_FLOAT_EQ(2.0f, lattice.top->doubleValue());
+  // The top and both drivers of each of the 15 layers below it.
+  EXPECT_EQ(31, session.total());
+  for (const DoublePtr& d : lattice.all) {
+    if (d == lattice.top || d->id() == "L16b") continue;
+    EXPECT_EQ(1, session.evaluations(d->id())) << d->id();
+  }
+
+}
+
+TEST(CostDriverPropagationTest, ContainerEvaluationComputesSharedDriversOnce) {
+  CountingSession session;
+  Lattice lattice(8, &session);
+  FormulaContainer cost;
+  cost.addFormula("L8a*L8b");
+  cost.addDependency(lattice.all[14]);
+  cost.addDependency(lattice.all[15]);
+  EXPECT_DOUBLE_EQ(4.0, cost.evalFormulaDouble());
+  EXPECT_EQ(16, session.total());
+}
+
+// A change that does not notify (an int set without notification) must be
+// seen by the next read: nothing computed in one read outlives it.
+TEST(CostDriverPropagationTest, ReadsDoNotReuseValuesOfEarlierReads) {
+  DriverGraph graph;
+  boost::shared_ptr<CostDriverInt> count(new CostDriverInt("n"));
+  count->setValue(2);
+  DoublePtr twice = computedDouble("t", "n*2");
+  DoublePtr sum = computedDouble("s", "t+t+n");
+  graph.link(count, twice);
+  graph.link(count, sum);
+  graph.link(twice, sum);
+  EXPECT_FLOAT_EQ(10.0f, sum->doubleValue());
+  count->setValue(3);
+  EXPECT_FLOAT_EQ(15.0f, sum->doubleValue());
+  count->formulas()->addFormula("4");
+  count->resetValue();
+  EXPECT_FLOAT_EQ(20.0f, sum->doubleValue());
+}
+
+// A driver whose first re-evaluation sets another driver: what was computed
+// before that nested change is stale for the rest of the outer change.
+class PushingDriver : public CostDriverDouble {
+ public:
+  PushingDriver(const std::string& id, const DoublePtr& target)
+      : CostDriverDouble(id), target_(target), pushed_(false) {}
+  void reEvaluateFormula() override {
+    CostDriverDouble::reEvaluateFormula();
+    if (pushed_) return;
+    pushed_ = true;
+    target_->setValue(doubleValue() * 100.0f);
+  }
+
+ private:
+  DoublePtr target_;
+  bool pushed_;
+};
+
+TEST(CostDriverPropagationTest, NestedChangeIsSeenByTheRestOfTheChange) {
+  DriverGraph graph;
+  DoublePtr input(new CostDriverDouble("in"));
+  input->setValue(0.0f);
+  DoublePtr side(new CostDriverDouble("side"));
+  side->setValue(1.0f);
+  DoublePtr early = computedDouble("early", "side+0");
+  boost::shared_ptr<PushingDriver> pusher(new PushingDriver("p", side));
+  pusher->formulas()->addFormula("in+early");
+  DoublePtr late = computedDouble("late", "p+side");
+  graph.link(input, pusher);
+  graph.link(early, pusher);
+  graph.link(side, early);
+  graph.link(pusher, late);
+  graph.link(side, late);
+
+  // pusher computes 2+1 with early read as 1, then sets side to 300; that
+  // change re-evaluates early, pusher and late from 300.
+  input->setValue(2.0f);
+  EXPECT_FLOAT_EQ(300.0f, side->doubleValue());
+  EXPECT_FLOAT_EQ(300.0f, early->storedValue());
+  EXPECT_FLOAT_EQ(302.0f, pusher->storedValue());
+  EXPECT_FLOAT_EQ(602.0f, late->storedValue());
+}
+
+TEST(CostDriverPropagationTest, FailureEndsTheChangeWithItsMessage) {
+  DriverGraph graph;
+  DoublePtr s(new CostDriverDouble("s"));
+  s->setValue(1.0f);
+  DoublePtr a = computedDouble("a", "10/(s-s)");
+  DoublePtr b = computedDouble("b", "s+1");
+  DoublePtr t = computedDouble("t", "a+b");
+  graph.link(s, a);
+  graph.link(s, b);
+  graph.link(a, t);
+  graph.link(b, t);
+
+  EXPECT_THROW_MSG(s->setValue(2.0f), NoFormulaResultException,
+                   "NoFormulaResultException when setting parameters for "
+                   "formula 10/(s-s): MathError in formula 10/((s = 2)-(s = "
+                   "2))");
+  // Reading the join fails with the nested message, every time.
+  const std::string message =
+      "NoFormulaResultException when setting parameters for formula a+b: "
+      "NoFormulaResultException when setting parameters for formula "
+      "10/(s-s): MathError in formula 10/((s = 2)-(s = 2))";
+  EXPECT_THROW_MSG(t->doubleValue(), NoFormulaResultException, message);
+  EXPECT_THROW_MSG(t->doubleValue(), NoFormulaResultException, message);
+}
+
+// The unmatched result of an enumeration is reported where it is computed,
+// on the notification path as on a read, and once per change however many
+// drivers read it.
+TEST(CostDriverPropagationTest, UnmatchedEnumerationResultIsReportedOnce) {
+  DriverGraph graph;
+  DoublePtr size(new CostDriverDouble("size"));
+  size->setValue(1.0f);
+  boost::shared_ptr<CostDriverEnum> grade(new CostDriverEnum("grade"));
+  grade->setValues({10.0f, 20.0f}, {"small", "large"});
+  grade->formulas()->addFormula("size*10");
+  DoublePtr left = computedDouble("left", "grade+1");
+  DoublePtr right = computedDouble("right", "grade+2");
+  DoublePtr both = computedDouble("both", "left+right");
+  graph.link(size, grade);
+  graph.link(grade, left);
+  graph.link(grade, right);
+  graph.link(left, both);
+  graph.link(right, both);
+
+  {
+    DebugCapture log;
+    size->setValue(2.0f);
+    EXPECT_EQ("", log.joined());
+    EXPECT_EQ(1, grade->currentIndex());
+  }
+  {
+    DebugCapture log;
+    size->setValue(3.0f);
+    EXPECT_EQ(
+        "UnknownResultError for cost driver grade and value 30.000000 "
+        "(Formula: size*10)\n",
+        log.joined());
+    // The entry stays as it was.
+    EXPECT_EQ(1, grade->currentIndex());
+    EXPECT_FLOAT_EQ(63.0f, both->storedValue());
+  }
+  {
+    DebugCapture log;
+    EXPECT_FLOAT_EQ(63.0f, both->doubleValue());
+    EXPECT_EQ(1u, log.lines().size());
+  }
+}
+
+TEST(CostDriverPropagationTest, UnmatchedBooleanResultIsReportedOncePerRead) {
+  DriverGraph graph;
+  boost::shared_ptr<CostDriverBool> flag(new CostDriverBool("flag"));
+  flag->formulas()->addFormula("0.5");
+  DoublePtr left = computedDouble("left", "flag+1");
+  DoublePtr right = computedDouble("right", "flag+2");
+  DoublePtr both = computedDouble("both", "left+right");
+  graph.link(flag, left);
+  graph.link(flag, right);
+  graph.link(left, both);
+  graph.link(right, both);
+
+  for (int read = 0; read < 2; ++read) {
+    DebugCapture log;
+    EXPECT_FLOAT_EQ(3.0f, both->doubleValue());
+    EXPECT_EQ(
+        "UnknownFormulaResultException for cost driver flag and value "
+        "0.500000. Formula is 0.5",
+        log.joined());
+  }
+}
+
+// A chain of drivers that all read the one below them through one shared
+// compiled formula "c+1": every driver has the id "c", which is all a
+// binding needs, and a hundred thousand formulas need not be compiled.
+class Chain {
+ public:
+  explicit Chain(int length) : bottom(new CostDriverDouble("c")) {
+    bottom->setValue(0.0f);
+    FormulaContainer shared;
+    shared.addFormula("c+1");
+    drivers.push_back(bottom);
+    for (int i = 1; i <= length; ++i) {
+      DoublePtr d(new CostDriverDouble("c"));
+      *d->formulas() = shared;
+      graph.link(drivers.back(), d);
+      drivers.push_back(d);
+    }
+  }
+
+  DriverGraph graph;
+  DoublePtr bottom;
+  std::vector<DoublePtr> drivers;
+};
+
+// Long chains used to exhaust the stack: reading and notifying recursed
+// once per driver.
+TEST(CostDriverPropagationTest, LongChainReadsAndChangesWithoutRecursion) {
+  const int length = 100000;
+  Chain chain(length);
+  EXPECT_FLOAT_EQ(static_cast<float>(length), chain.drivers[length]->doubleValue());
+
+  chain.bottom->setValue(5.0f);
+  EXPECT_FLOAT_EQ(static_cast<float>(length + 5),
+                  chain.drivers[length]->storedValue());
+  EXPECT_FLOAT_EQ(static_cast<float>(length / 2 + 5),
+                  chain.drivers[length / 2]->storedValue());
+}
+
+// Runs `body` on a thread with a small stack, so that recursion along a
+// chain shows as a crash long before the chain is as long as a real one.
+void onSmallStack(void (*body)()) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* f) -> void* {
+    reinterpret_cast<void (*)()>(f)();
+    return nullptr;
+  };
+  ASSERT_EQ(0, pthread_create(&thread, &attributes, run,
+                              reinterpret_cast<void*>(body)));
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+// A failure at the bottom travels up as a message nested once per level,
+// so the chain is kept short enough for that message.
+TEST(CostDriverPropagationTest, FailureAtTheBottomOfAChainNeedsNoRecursion) {
+  onSmallStack([] {
+    const int length = 1000;
+    Chain chain(length);
+    chain.bottom->resetValue();
+    chain.bottom->formulas()->addFormula("undefinedLength*2");
+    const std::string innermost =
+        "NoFormulaResultException when setting parameters for formula "
+        "undefinedLength*2: Variable undefinedLength in formula "
+        "undefinedLength*2 is undefined.\n";
+    const std::string level =
+        "NoFormulaResultException when setting parameters for formula c+1: ";
+    std::string message;
+    try {
+      chain.drivers[length]->doubleValue();
+    } catch (const NoFormulaResultException& e) {
+      message = e.message();
+    }
+    ASSERT_EQ(length * level.size() + innermost.size(), message.size());
+    EXPECT_EQ(level, message.substr(0, level.size()));
+    EXPECT_EQ(innermost, message.substr(message.size() - innermost.size()));
+
+
+    chain.bottom->setValue(1.0f);
+    EXPECT_FLOAT_EQ(static_cast<float>(length + 1),
+                    chain.drivers[length]->storedValue());
+  });
+}
+
+}  // namespace
