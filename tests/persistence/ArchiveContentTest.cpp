@@ -65,7 +65,9 @@ TEST(FormulaContainerArchiveTest, CountAboveTheTextsIsRefused) {
   shared_ptr<FormulaContainer> container(new FormulaContainer);
   container->addFormula("1");
   const std::string bytes = save(container);
-  ASSERT_EQ(1, *reinterpret_cast<const std::int32_t*>(&bytes[bytes.size() - 4]));
+  std::int32_t last = 0;
+  std::memcpy(&last, &bytes[bytes.size() - 4], 4);
+  ASSERT_EQ(1, last);
   shared_ptr<FormulaContainer> loaded;
   EXPECT_THROW_MSG(load(withLastNumber(bytes, 2), loaded),
                    boost::archive::archive_exception, "array size too short");
@@ -128,8 +130,9 @@ TEST(EnumerationArchiveTest, LevelOutsideTheEnumerationIsRefused) {
   const std::string bytes = save(property);
   // The level stands before the two bounds of version 2.
   const std::size_t at = bytes.size() - 16 - 16 - 4;
-  ASSERT_EQ(CostProperty::kLevelExpert,
-            *reinterpret_cast<const std::int32_t*>(&bytes[at]));
+  std::int32_t level = 0;
+  std::memcpy(&level, &bytes[at], 4);
+  ASSERT_EQ(CostProperty::kLevelExpert, level);
   shared_ptr<CostProperty> loaded;
   load(bytes, loaded);
   EXPECT_EQ(CostProperty::kLevelExpert, loaded->level());
