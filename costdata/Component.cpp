@@ -250,7 +250,7 @@ void Component::init() {
   standardLimits_.clear();
   // A component that belongs to no operation yet still has its own
   // operation slot; the empty entry marks it as a reference component.
-  operations_.assign(1, boost::shared_ptr<VelkData::Operation>());
+  operations_.assign(1, boost::weak_ptr<VelkData::Operation>());
   childComps_.clear();
   visited_ = false;
   state_ = 0;
@@ -288,24 +288,37 @@ void Component::SetNoDBMatchFlag(const std::string& cause) {
   noDBMatchCause_ = cause;
 }
 
-bool Component::isShared() const { return !relatedProcessingUnits_.empty(); }
+bool Component::isShared() const {
+  for (const boost::weak_ptr<ProcessingUnit>& related :
+       relatedProcessingUnits_) {
+    if (!related.expired()) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool Component::isOPShared() const { return operations_.size() > 1; }
 
 bool Component::isReferenceComponent() const {
-  return !operations_.empty() && !operations_.front();
+  return !operations_.empty() && operations_.front().expired();
 }
 
 boost::shared_ptr<VelkData::Operation> Component::operation() const {
   if (operations_.empty()) {
     return boost::shared_ptr<VelkData::Operation>();
   }
-  return operations_.front();
+  return operations_.front().lock();
 }
 
 std::vector<boost::shared_ptr<VelkData::Operation>> Component::operations()
     const {
-  return operations_;
+  std::vector<boost::shared_ptr<VelkData::Operation>> operations;
+  operations.reserve(operations_.size());
+  for (const boost::weak_ptr<VelkData::Operation>& operation : operations_) {
+    operations.push_back(operation.lock());
+  }
+  return operations;
 }
 
 void Component::setOperation(
@@ -386,8 +399,9 @@ void Component::addRelatedProcessingUnit(
   if (!unit) {
     return;
   }
-  for (const boost::shared_ptr<ProcessingUnit>& related :
+  for (const boost::weak_ptr<ProcessingUnit>& entry :
        relatedProcessingUnits_) {
+    const boost::shared_ptr<ProcessingUnit> related = entry.lock();
     // A unit without part feature is equal to nothing, not even to itself,
     // so the same object is checked first to keep the list free of doubles.
     if (related == unit || (related && *related == *unit)) {
@@ -402,11 +416,13 @@ void Component::removeRelatedProcessingUnit(
   if (!unit) {
     return;
   }
-  std::vector<boost::shared_ptr<ProcessingUnit>> kept;
-  for (const boost::shared_ptr<ProcessingUnit>& related :
+  // Units that no longer exist are dropped on the way.
+  std::vector<boost::weak_ptr<ProcessingUnit>> kept;
+  for (const boost::weak_ptr<ProcessingUnit>& entry :
        relatedProcessingUnits_) {
-    if (related != unit && !(related && *related == *unit)) {
-      kept.push_back(related);
+    const boost::shared_ptr<ProcessingUnit> related = entry.lock();
+    if (related && related != unit && !(*related == *unit)) {
+      kept.push_back(entry);
     }
   }
   relatedProcessingUnits_.swap(kept);
@@ -421,7 +437,7 @@ boost::shared_ptr<ProcessingUnit> Component::relatedProcessingUnitAt(
   if (!isValidIndex(i, relatedProcessingUnits_.size())) {
     return boost::shared_ptr<ProcessingUnit>();
   }
-  return relatedProcessingUnits_[i];
+  return relatedProcessingUnits_[i].lock();
 }
 
 void Component::addChildComp(const boost::shared_ptr<Component>& child) {
@@ -547,7 +563,7 @@ void Component::copyInto(Component& target) const {
   target.relatedProcessingUnits_ = relatedProcessingUnits_;
 
   target.setOperation(operation());
-  target.setPartFeature(partFeature_);
+  target.setPartFeature(partFeature());
 
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
     boost::shared_ptr<VelkData::CostDriver> parameter;

@@ -2,6 +2,7 @@
 #define VELKDATA_COSTDATA_COMPONENT_H
 
 #include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -35,9 +36,14 @@ class ProcessingUnit;
 // formulas for its standard minimum and maximum), the processing units it
 // is related to, child components and a few state flags.
 //
-// Related processing units point back at their components, so components
-// and units form shared-pointer cycles; `clearRelatedProcessingUnits`
-// breaks them.
+// Ownership: a component owns its parameters, their standard limits and
+// its child components. Its operations, its part feature and its related
+// processing units sit higher up the containment tree (the process
+// database owns the operations, features own their units, units own their
+// components), so the component holds them weakly: dropping a database, an
+// operation or a feature frees it even though its components still name
+// it. Once such an object is gone, the getters answer an empty pointer, as
+// for one that was never set.
 //
 // Copy construction and assignment share every pointee with the source;
 // `clone` makes a component with parameters and formulas of its own.
@@ -144,7 +150,7 @@ class Component {
 
   // --- Relations ------------------------------------------------------
 
-  // Whether at least one processing unit is related to the component.
+  // Whether at least one related processing unit still exists.
   bool isShared() const;
   // Whether the component is used in more than one operation.
   bool isOPShared() const;
@@ -153,9 +159,10 @@ class Component {
   bool isReferenceComponent() const;
 
   // The component's own operation (entry 0); an empty pointer when there is
-  // none.
+  // none or it no longer exists.
   boost::shared_ptr<VelkData::Operation> operation() const;
-  // A copy of the operation list.
+  // A copy of the operation list; entries whose operation no longer exists
+  // are empty pointers.
   std::vector<boost::shared_ptr<VelkData::Operation>> operations() const;
   // Makes `operation` the component's own operation and makes every
   // parameter and standard-limit formula that names one of its cost drivers
@@ -170,7 +177,9 @@ class Component {
       const std::vector<boost::shared_ptr<VelkData::Operation>>& operations);
 
   // The part feature the component machines; may be empty.
-  boost::shared_ptr<PartFeature> partFeature() const { return partFeature_; }
+  boost::shared_ptr<PartFeature> partFeature() const {
+    return partFeature_.lock();
+  }
   // Stores `feature`; every parameter with a formula that contains a
   // user-defined parameter name of the feature then reads the feature.
   void setPartFeature(const boost::shared_ptr<PartFeature>& feature);
@@ -186,7 +195,7 @@ class Component {
   void clearRelatedProcessingUnits() { relatedProcessingUnits_.clear(); }
   int relatedProcessingUnitCount() const;
   // The related unit at `i`; an empty pointer when `i` is outside
-  // [0, relatedProcessingUnitCount()).
+  // [0, relatedProcessingUnitCount()) or the unit no longer exists.
   boost::shared_ptr<ProcessingUnit> relatedProcessingUnitAt(int i) const;
 
   // Appends a child component; an empty pointer is ignored.
@@ -273,13 +282,13 @@ class Component {
   std::string label_;
   std::vector<RoundingRule> roundingRules_;
   std::string componentKey_;
-  boost::shared_ptr<PartFeature> partFeature_;
-  std::vector<boost::shared_ptr<ProcessingUnit>> relatedProcessingUnits_;
+  boost::weak_ptr<PartFeature> partFeature_;
+  std::vector<boost::weak_ptr<ProcessingUnit>> relatedProcessingUnits_;
   std::vector<boost::shared_ptr<VelkData::CostDriver>> parameters_;
   std::vector<std::pair<boost::shared_ptr<VelkData::FormulaContainer>,
                         boost::shared_ptr<VelkData::FormulaContainer>>>
       standardLimits_;
-  std::vector<boost::shared_ptr<VelkData::Operation>> operations_;
+  std::vector<boost::weak_ptr<VelkData::Operation>> operations_;
   std::vector<boost::shared_ptr<Component>> childComps_;
   bool visited_;
   std::int32_t state_;

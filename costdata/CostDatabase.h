@@ -360,6 +360,20 @@ class CostDatabase : public QObject {
   // Releases every object parked with `addTemporaryPtr`.
   void ClearTemporaryPtrs() { temporaryPtrs_.clear(); }
 
+  // --- Objects kept for the archive -----------------------------------
+
+  // Objects that the model names only weakly (an operation that only its
+  // components name, a feature that only its units name) are kept by the
+  // database they were read with: reading an archive parks every object
+  // reached through a weak member here. This releases the ones that
+  // something else owns as well, so that removing them from the model
+  // frees them; `FromFile` and `FromCharArray` call it once the archive is
+  // closed. A host that reads with an archive of its own calls it after
+  // closing that archive.
+  void releaseLoadedObjectsOwnedElsewhere();
+  // The number of objects kept that way.
+  int loadedObjectCount() const;
+
   // --- Files and memory buffers ---------------------------------------
 
   // An archive of a database in memory. Both the record (allocated with
@@ -435,6 +449,8 @@ class CostDatabase : public QObject {
   std::vector<boost::shared_ptr<componentShareRelationship>>
       sharingRelationships_;
   std::vector<boost::shared_ptr<void>> temporaryPtrs_;
+  // See `releaseLoadedObjectsOwnedElsewhere`; not archived.
+  std::vector<boost::shared_ptr<void>> loadedObjects_;
   // The processing units per operation index; see `updatePUDatabase`.
   std::vector<std::vector<boost::shared_ptr<TamberData::ProcessingUnit>>>
       puDatabase_;

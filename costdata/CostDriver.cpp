@@ -380,8 +380,8 @@ void CostDriver::propagateFrom(CostDriver& source) {
   while (!stack.empty()) {
     Frame& top = stack.back();
     if (top.remaining > 0) {
-      const boost::shared_ptr<CostDriver>& target =
-          nodes[top.node].container->hasImpactOn()[--top.remaining];
+      const boost::shared_ptr<CostDriver> target =
+          nodes[top.node].container->hasImpactOn()[--top.remaining].lock();
       if (target && target->walkMark_ != walk) {
         enter(target.get(), target);  // invalidates `top`
       }
@@ -422,17 +422,17 @@ void CostDriver::propagateFrom(CostDriver& source) {
   // part of this change.
   auto passOn = [&](const Reached& node) {
     if (!node.container) return;
-    const std::vector<boost::shared_ptr<CostDriver>>& targets =
+    const std::vector<boost::weak_ptr<CostDriver>>& targets =
         node.container->hasImpactOn();
     // By index: a driver asked to close a cycle may change the list.
     for (std::size_t i = 0; i < targets.size(); ++i) {
-      Reached* reached = targets[i] ? lookup(targets[i].get()) : nullptr;
+      const boost::shared_ptr<CostDriver> target = targets[i].lock();
+      Reached* reached = target ? lookup(target.get()) : nullptr;
       if (!reached) continue;
       if (reached->position > node.position) {
         reached->asked = true;
         continue;
       }
-      const boost::shared_ptr<CostDriver> target = targets[i];
       FlagScope onPath(target->notifying_);
       target->reEvaluateFormula();
     }

@@ -57,6 +57,20 @@ void eraseSameId(std::vector<boost::shared_ptr<CostDriver>>& list,
              list.end());
 }
 
+// The same for a list of weakly held drivers; entries whose driver no
+// longer exists go as well.
+void eraseSameId(std::vector<boost::weak_ptr<CostDriver>>& list,
+                 const boost::shared_ptr<CostDriver>& driver) {
+  const std::string id = driver->id();
+  list.erase(std::remove_if(list.begin(), list.end(),
+                            [&id](const boost::weak_ptr<CostDriver>& entry) {
+                              const boost::shared_ptr<CostDriver> d =
+                                  entry.lock();
+                              return !d || d->id() == id;
+                            }),
+             list.end());
+}
+
 }  // namespace
 
 FormulaContainer::FormulaContainer()
@@ -197,7 +211,14 @@ void FormulaContainer::removeHasImpactOn(
 
 std::vector<boost::shared_ptr<CostDriver>>
 FormulaContainer::getHasImpactOnList() const {
-  return hasImpactOn_;
+  std::vector<boost::shared_ptr<CostDriver>> readers;
+  readers.reserve(hasImpactOn_.size());
+  for (const boost::weak_ptr<CostDriver>& entry : hasImpactOn_) {
+    if (boost::shared_ptr<CostDriver> reader = entry.lock()) {
+      readers.push_back(reader);
+    }
+  }
+  return readers;
 }
 
 void FormulaContainer::addPartFeatureDependency(
@@ -207,7 +228,7 @@ void FormulaContainer::addPartFeatureDependency(
 
 boost::shared_ptr<TamberData::PartFeature> FormulaContainer::partFeature()
     const {
-  return partFeature_;
+  return partFeature_.lock();
 }
 
 void FormulaContainer::setQorSession(VelkCOM::XoloClient* session) {
@@ -265,24 +286,25 @@ void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
 }
 
 void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
-  if (!partFeature_ || i < 0 || i >= compiledFormulaCount()) return;
+  const boost::shared_ptr<TamberData::PartFeature> feature = partFeature();
+  if (!feature || i < 0 || i >= compiledFormulaCount()) return;
   const std::string text = formulaAt(i);
-  const int count = partFeature_->userDefinedParametersCount();
+  const int count = feature->userDefinedParametersCount();
   for (int k = 0; k < count; ++k) {
-    const std::string userName = partFeature_->userDefinedParameterAt(k);
+    const std::string userName = feature->userDefinedParameterAt(k);
     // A plain substring test: "L" also binds where the text says "LENGTH".
     if (userName.empty() || text.find(userName) == std::string::npos) {
       continue;
     }
-    const std::string systemName = partFeature_->systemDefinedParameterAt(k);
+    const std::string systemName = feature->systemDefinedParameterAt(k);
     try {
-      formulas_[i]->setVariable(userName, partFeature_->value(systemName));
+      formulas_[i]->setVariable(userName, feature->value(systemName));
     } catch (const TamberData::ValueNotFoundException& e) {
       // The variable stays unbound; if the formula really reads it, the
       // evaluation reports it as undefined.
       qDebug("TamberData::ValueNotFoundException: %s\n", e.what());
       qDebug("Parameter %s not defined for Feature %s and Formula: %s\n",
-             systemName.c_str(), partFeature_->label().c_str(), text.c_str());
+             systemName.c_str(), feature->label().c_str(), text.c_str());
     }
   }
 }
@@ -449,7 +471,7 @@ void FormulaContainer::copyTo(
   for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
     target->addDependency(d);
   }
-  for (const boost::shared_ptr<CostDriver>& d : hasImpactOn_) {
+  for (const boost::shared_ptr<CostDriver>& d : getHasImpactOnList()) {
     target->addHasImpactOn(d);
   }
   target->formulaStrings_ = formulaStrings_;

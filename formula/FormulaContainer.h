@@ -2,6 +2,7 @@
 #define VELKDATA_FORMULA_FORMULACONTAINER_H
 
 #include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,13 @@ class CostDriver;
 //
 // The container also keeps two lists of drivers that form the dependency
 // graph: the dependencies (drivers its formulas read) and has-impact-on
-// (drivers whose formulas read the owner). Has-impact-on entries point back
-// up the graph, so shared-pointer cycles are normal here; owners that want
-// to free a graph break it with `removeHasImpactOn`.
+// (drivers whose formulas read the owner). Ownership follows the
+// dependencies: a container owns the drivers it reads, and holds the
+// drivers that read it only weakly, so drivers that read each other never
+// keep each other alive. A has-impact-on entry whose driver no longer
+// exists is skipped by every reader of the list. The part feature is held
+// weakly as well, since the feature owns, through its units and their
+// components, the drivers whose containers read it.
 //
 // Copying a container shares its compiled formulas with the copy; `clone`
 // compiles fresh ones.
@@ -128,7 +133,8 @@ class FormulaContainer {
   const std::vector<boost::shared_ptr<CostDriver>>& dependencies() const {
     return dependencies_;
   }
-  const std::vector<boost::shared_ptr<CostDriver>>& hasImpactOn() const {
+  // Has-impact-on entries are weak; one may have expired.
+  const std::vector<boost::weak_ptr<CostDriver>>& hasImpactOn() const {
     return hasImpactOn_;
   }
 
@@ -137,15 +143,16 @@ class FormulaContainer {
   void addHasImpactOn(const boost::shared_ptr<CostDriver>& driver);
   // Removes every entry equal to (having the id of) `driver`.
   void removeHasImpactOn(const boost::shared_ptr<CostDriver>& driver);
-  // A copy of the has-impact-on list, so callers may change the list while
-  // walking the copy.
+  // A copy of the has-impact-on list without the drivers that no longer
+  // exist, so callers may change the list while walking the copy.
   std::vector<boost::shared_ptr<CostDriver>> getHasImpactOnList() const;
 
   // Sets the part feature whose parameters feed the formulas, replacing any
   // earlier one; an empty pointer unsets it.
   void addPartFeatureDependency(
       const boost::shared_ptr<TamberData::PartFeature>& feature);
-  // The part feature; an empty pointer when none is set.
+  // The part feature; an empty pointer when none is set or it no longer
+  // exists. The container does not keep the feature alive.
   boost::shared_ptr<TamberData::PartFeature> partFeature() const;
 
   // The session that answers "Norix_" values. Not owned; the caller keeps
@@ -225,9 +232,9 @@ class FormulaContainer {
   int stage_;
   int recentIndex_;
   VelkCOM::XoloClient* session_;
-  boost::shared_ptr<TamberData::PartFeature> partFeature_;
+  boost::weak_ptr<TamberData::PartFeature> partFeature_;
   std::vector<boost::shared_ptr<CostDriver>> dependencies_;
-  std::vector<boost::shared_ptr<CostDriver>> hasImpactOn_;
+  std::vector<boost::weak_ptr<CostDriver>> hasImpactOn_;
   std::vector<std::string> formulaStrings_;
   std::vector<boost::shared_ptr<Formula>> formulas_;
 };

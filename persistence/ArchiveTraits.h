@@ -24,6 +24,7 @@
 #include <boost/serialization/utility.hpp>
 #include <boost/serialization/vector.hpp>
 #include <boost/serialization/version.hpp>
+#include <boost/weak_ptr.hpp>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -32,6 +33,7 @@
 
 #include "costdata/Operation.h"
 #include "persistence/CheckedIArchive.h"
+#include "persistence/LoadKeepAlive.h"
 
 namespace VelkUtils {
 class Stage;
@@ -138,6 +140,49 @@ void saveInRecordOrder(Archive& archive,
   const std::map<boost::shared_ptr<Record>, Value, RecordOrder<Record>> ordered(
       map.begin(), map.end());
   archive << ordered;
+}
+
+// A weakly held member crosses the archive in the form of a shared pointer,
+// so that archives stay the same bytes whether the member is held weakly or
+// not. On reading, the object is parked with the database being read (see
+// `LoadKeepAlive`), since the archive may hold no other owner of it.
+template <class Archive, class T>
+void saveWeak(Archive& archive, const boost::weak_ptr<T>& member) {
+  const boost::shared_ptr<T> held = member.lock();
+  archive << held;
+}
+template <class Archive, class T>
+void loadWeak(Archive& archive, boost::weak_ptr<T>& member) {
+  boost::shared_ptr<T> held;
+  archive >> held;
+  LoadKeepAlive::keep(held);
+  member = held;
+}
+template <class Archive, class T>
+void saveWeak(Archive& archive,
+              const std::vector<boost::weak_ptr<T>>& members) {
+  std::vector<boost::shared_ptr<T>> held;
+  held.reserve(members.size());
+  for (const boost::weak_ptr<T>& member : members) {
+    held.push_back(member.lock());
+  }
+  archive << held;
+}
+template <class Archive, class T>
+void loadWeak(Archive& archive, std::vector<boost::weak_ptr<T>>& members) {
+  std::vector<boost::shared_ptr<T>> held;
+  archive >> held;
+  members.assign(held.begin(), held.end());
+  for (const boost::shared_ptr<T>& object : held) LoadKeepAlive::keep(object);
+}
+// Either of the two above, for members read and written by one function.
+template <class Archive, class Member>
+void archiveWeak(Archive& archive, Member& member) {
+  if constexpr (Archive::is_saving::value) {
+    saveWeak(archive, member);
+  } else {
+    loadWeak(archive, member);
+  }
 }
 
 }  // namespace archive_detail

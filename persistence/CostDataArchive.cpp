@@ -185,6 +185,13 @@ void componentShareRelationship::serialize(Archive& archive,
 
 template <class Archive>
 void CostDatabase::serialize(Archive& archive, const unsigned int version) {
+  // Objects reached only through weak members are parked with this
+  // database; what else owns them is known only once the archive is
+  // closed (see `releaseObjectsOwnedElsewhere`).
+  std::vector<boost::shared_ptr<void>> unused;
+  if (Archive::is_loading::value) loadedObjects_.clear();
+  archive_detail::LoadKeepAlive keepAlive(
+      Archive::is_loading::value ? loadedObjects_ : unused);
   archive& id_;
   archive& materialCostSurcharge_;
   archive& processCostSurcharge_;
@@ -261,13 +268,13 @@ void Component::save(Archive& archive, const unsigned int) const {
   archive& roundingRules_;
   archive& parameters_;
   archive& standardLimits_;
-  archive& partFeature_;
-  archive& relatedProcessingUnits_;
+  VelkData::archive_detail::saveWeak(archive, partFeature_);
+  VelkData::archive_detail::saveWeak(archive, relatedProcessingUnits_);
   archive& componentKey_;
   archive& state_;
   archive& noDBMatch_;
   archive& childComps_;
-  archive& operations_;
+  VelkData::archive_detail::saveWeak(archive, operations_);
 }
 
 template <class Archive>
@@ -279,14 +286,14 @@ void Component::load(Archive& archive, const unsigned int version) {
   if (version < 3) {
     // The old format knew one operation per component: it becomes the
     // component's own operation, entry 0.
-    boost::shared_ptr<VelkData::Operation> operation;
-    archive& operation;
+    boost::weak_ptr<VelkData::Operation> operation;
+    VelkData::archive_detail::loadWeak(archive, operation);
     if (operations_.empty()) operations_.resize(1);
     operations_[0] = operation;
     childComps_.clear();
   }
-  archive& partFeature_;
-  archive& relatedProcessingUnits_;
+  VelkData::archive_detail::loadWeak(archive, partFeature_);
+  VelkData::archive_detail::loadWeak(archive, relatedProcessingUnits_);
   if (version >= 1) {
     archive& componentKey_;
   } else {
@@ -302,7 +309,7 @@ void Component::load(Archive& archive, const unsigned int version) {
   if (version >= 3) {
     operations_.clear();
     archive& childComps_;
-    archive& operations_;
+    VelkData::archive_detail::loadWeak(archive, operations_);
   }
 }
 

@@ -106,8 +106,11 @@ bool CostDatabase::FromFile(const QString& path, CostDatabase& db) {
   std::ifstream file(path.toStdString(),
                      std::ios_base::in | std::ios_base::binary);
   try {
-    CheckedIArchive archive(file);
-    archive >> db;
+    {
+      CheckedIArchive archive(file);
+      archive >> db;
+    }
+    db.releaseLoadedObjectsOwnedElsewhere();
   } catch (const boost::archive::archive_exception& e) {
     qDebug("Exception when deserializing cost database from file\n%s:\n%s",
            path.toLocal8Bit().constData(), e.what());
@@ -158,14 +161,25 @@ bool CostDatabase::FromCharArray(char* data, int size, CostDatabase& db) {
     }
     ArrayReadBuffer buffer(data, static_cast<std::size_t>(size));
     std::istream stream(&buffer);
-    CheckedIArchive archive(stream);
-    archive >> db;
+    {
+      CheckedIArchive archive(stream);
+      archive >> db;
+    }
+    db.releaseLoadedObjectsOwnedElsewhere();
   } catch (const std::exception& e) {
     qDebug("Error while reading CostDataBase! \n");
     qDebug("%s", e.what());
     return false;
   }
   return true;
+}
+
+void CostDatabase::releaseLoadedObjectsOwnedElsewhere() {
+  archive_detail::LoadKeepAlive::pruneOwnedElsewhere(loadedObjects_);
+}
+
+int CostDatabase::loadedObjectCount() const {
+  return static_cast<int>(loadedObjects_.size());
 }
 
 void CostDatabase::ReleaseSerializedDB(SerializedDB* serialized) {

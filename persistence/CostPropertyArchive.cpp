@@ -19,7 +19,7 @@ namespace VelkData {
 
 template <class Archive>
 void FormulaContainer::serialize(Archive& archive, const unsigned int) {
-  archive& partFeature_;
+  archive_detail::archiveWeak(archive, partFeature_);
   archive& dependencies_;
   archive& formulaStrings_;
   if (Archive::is_saving::value) {

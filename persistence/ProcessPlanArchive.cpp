@@ -81,7 +81,7 @@ void ProcessingUnit::serialize(Archive& archive, const unsigned int) {
   archive& constraints_;
   archive& associatedFeatureType_;
   archive& imageName_;
-  archive& partFeature_;
+  VelkData::archive_detail::archiveWeak(archive, partFeature_);
   archive& sourceComponents_;
   archive& amountFormulas_;
   archive& sourceAmounts_;

@@ -203,10 +203,10 @@ int ProcessingUnit::evaluateAmount(int j) {
 void ProcessingUnit::updateComponentAmounts() {
   // Only a `PartFeatureGroup` answers `isGroup`; its members are its
   // children.
+  const boost::shared_ptr<PartFeature> feature = partFeature();
   const boost::shared_ptr<PartFeature> group =
-      partFeature_ && partFeature_->isGroup()
-          ? partFeature_
-          : boost::shared_ptr<PartFeature>();
+      feature && feature->isGroup() ? feature
+                                    : boost::shared_ptr<PartFeature>();
   if (group) {
     std::printf(
         "ProcessingUnit[%s]::updateComponentAmounts()  "
@@ -267,14 +267,15 @@ void ProcessingUnit::updateComponentAmounts() {
 }
 
 void ProcessingUnit::updateComponentAttributes(int groupMembers) {
-  const bool group = partFeature_ && partFeature_->isGroup();
+  const boost::shared_ptr<PartFeature> feature = partFeature();
+  const bool group = feature && feature->isGroup();
   const size_t count = components_.size();
   size_t position = 0;
   for (int j = 0; j < sourceComponentCount() && position < count; ++j) {
     const size_t amount = static_cast<size_t>(sourceAmounts_[j]);
     if (group && !oneSetPerGroup_[j]) {
       for (int c = 0; c < groupMembers; ++c) {
-        const boost::shared_ptr<PartFeature> member = partFeature_->childAt(c);
+        const boost::shared_ptr<PartFeature> member = feature->childAt(c);
         for (size_t k = 0; k < amount && position < count; ++k) {
           if (components_[position]) {
             components_[position]->setPartFeature(member);
@@ -285,7 +286,7 @@ void ProcessingUnit::updateComponentAttributes(int groupMembers) {
     } else {
       for (size_t k = 0; k < amount && position < count; ++k) {
         if (components_[position]) {
-          components_[position]->setPartFeature(partFeature_);
+          components_[position]->setPartFeature(feature);
         }
         ++position;
       }
@@ -307,8 +308,9 @@ bool ProcessingUnit::needACam(
     qDebug("error, no stage tipping available in xolo!");
     return false;
   }
+  const boost::shared_ptr<PartFeature> feature = partFeature();
   const std::deque<double> direction =
-      partFeature_ ? partFeature_->processingDirection() : std::deque<double>();
+      feature ? feature->processingDirection() : std::deque<double>();
   if (direction.size() != 3) return true;
 
   double dot, p;
@@ -391,8 +393,9 @@ void ProcessingUnit::removeLinkedProcUnit(
 }
 
 bool ProcessingUnit::operator==(const ProcessingUnit& other) const {
-  if (!partFeature_) return false;
-  return partFeature_->equals(other.partFeature_) && index_ == other.index_;
+  const boost::shared_ptr<PartFeature> feature = partFeature();
+  if (!feature) return false;
+  return feature->equals(other.partFeature()) && index_ == other.index_;
 }
 
 }  // namespace TamberData

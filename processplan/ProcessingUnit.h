@@ -2,6 +2,7 @@
 #define VELKDATA_PROCESSPLAN_PROCESSINGUNIT_H
 
 #include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,13 @@ class PartFeature;
 // one set as a whole or one set per member) and the components it
 // instantiated from them; `updateComponentAmounts` rebuilds the latter.
 //
-// Held through boost::shared_ptr by its part feature (the owner), by the
-// processing sequences of the process factory and by the components it
-// shares. The unit points back at its part feature, so the two form an
-// ownership cycle that the feature breaks when it drops its units; the
-// components it shares with other units point back at those units, another
-// cycle that `Component::clearRelatedProcessingUnits` breaks.
+// Held through boost::shared_ptr by its part feature (the owner) and by
+// the processing sequences of the process factory. The unit owns its
+// source and instantiated components, its constraints and holds its
+// operation; it holds its part feature only weakly, since the feature owns
+// it, and the components it shares name their units weakly as well, so a
+// removed feature is freed with its units. Once the feature is gone,
+// `partFeature` answers an empty pointer.
 class ProcessingUnit {
  public:
   // Whether the unit needs a cam to work against the press direction.
@@ -101,14 +103,17 @@ class ProcessingUnit {
   }
 
   // The feature the unit machines (its owner); empty until inserted.
-  boost::shared_ptr<PartFeature> partFeature() const { return partFeature_; }
+  // An empty pointer as well once the feature no longer exists.
+  boost::shared_ptr<PartFeature> partFeature() const {
+    return partFeature_.lock();
+  }
   // Stores the feature; the components follow at the next
   // `updateComponentAmounts`.
   void setPartFeature(const boost::shared_ptr<PartFeature>& feature) {
     partFeature_ = feature;
   }
   // Whether a part feature is set.
-  bool hasFeature() const { return static_cast<bool>(partFeature_); }
+  bool hasFeature() const { return !partFeature_.expired(); }
 
   // The operation the unit is assigned to; empty until assigned.
   boost::shared_ptr<VelkData::Operation> operation() const {
@@ -251,7 +256,7 @@ class ProcessingUnit {
   std::vector<int> sourceAmounts_;
   std::vector<boost::shared_ptr<Component>> components_;
   boost::shared_ptr<VelkData::Operation> operation_;
-  boost::shared_ptr<PartFeature> partFeature_;
+  boost::weak_ptr<PartFeature> partFeature_;
   boost::shared_ptr<Constraint> constraints_;
   CamType camType_;
   std::string associatedFeatureType_;

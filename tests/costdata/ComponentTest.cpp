@@ -53,10 +53,14 @@ ContainerPtr container(const std::string& formula) {
   return c;
 }
 
+// Components name their operations weakly; the line that owns them in the
+// library is played by this list, which keeps them to the end of the run.
 OperationPtr operation(const std::string& label,
                        const std::vector<DriverPtr>& drivers) {
+  static std::vector<OperationPtr> line;
   OperationPtr op(new Operation(label, "TRIM"));
   for (const DriverPtr& d : drivers) op->AddCostDriver(d);
+  line.push_back(op);
   return op;
 }
 

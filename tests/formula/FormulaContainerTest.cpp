@@ -70,11 +70,15 @@ class FormulaContainerTest : public ::testing::Test {
   }
   void TearDown() override { XoloClient::setInstance(saved_); }
 
+  // Has-impact-on entries are weak; the drivers made here are kept to the
+  // end of the run, as their owners would keep them.
   static boost::shared_ptr<CostDriverDouble> driver(const std::string& id,
                                                     float value) {
+    static std::vector<boost::shared_ptr<CostDriverDouble>> owners;
     boost::shared_ptr<CostDriverDouble> d =
         boost::make_shared<CostDriverDouble>(id);
     d->setValue(value);
+    owners.push_back(d);
     return d;
   }
 

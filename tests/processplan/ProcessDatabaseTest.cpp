@@ -529,7 +529,9 @@ TEST_F(ProcessDatabaseTest, EquivalentDieSetsShareAGroup) {
   const auto copy = dieSet("CT_301_1");
   const auto other = dieSet("CT_301_1");
   first->setOperations({a, b});
-  copy->setOperations({makeOperation("OP10"), b});
+  // Components name their operations weakly: the stand-in must be kept.
+  const OperationPtr standIn = makeOperation("OP10");
+  copy->setOperations({standIn, b});
   other->setOperations({b, a});
   a->baseAssembly()->AddComponent(first, nullptr, 0);
   b->baseAssembly()->AddComponent(copy, nullptr, 0);

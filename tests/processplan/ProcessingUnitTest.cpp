@@ -394,8 +394,9 @@ TEST(ProcessingUnitTest, ComponentEditsKeepToTheList) {
 bool unitNeedsCam(const std::deque<double>& direction,
                   const std::vector<double>& tipping) {
   boost::shared_ptr<ProcessingUnit> unit = Unit();
-  unit->setPartFeature(
-      boost::make_shared<velktest::DirectedFeature>(direction));
+  // The unit names its feature weakly; the feature must be kept.
+  const auto feature = boost::make_shared<velktest::DirectedFeature>(direction);
+  unit->setPartFeature(feature);
   return unit->needACam(makeOperation(tipping));
 }
 
@@ -442,8 +443,9 @@ TEST(ProcessingUnitTest, UnitUsesItsOwnOperationAndPressDirection) {
   boost::shared_ptr<ProcessingUnit> unit = Unit();
   // Without a feature there is no direction to trust.
   EXPECT_TRUE(unit->needACam(makeOperation({0, 0, 1})));
-  unit->setPartFeature(boost::make_shared<velktest::DirectedFeature>(
-      std::deque<double>{1, 0, 0}));
+  const auto feature = boost::make_shared<velktest::DirectedFeature>(
+      std::deque<double>{1, 0, 0});
+  unit->setPartFeature(feature);
   unit->setOperation(makeOperation({1, 0, 0}));
   EXPECT_FALSE(unit->needACam());
   // An operation without stage works in the press direction (0, 0, 1).

@@ -151,6 +151,8 @@ TEST(ComponentShareTest, SpanTextsOverThePressLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     ComponentList list;
+    // Components name their operations weakly; the line keeps them.
+    std::vector<OperationPtr> line;
     for (int i = 0; i < c.inputs; ++i) {
       ComponentPtr input = component("CT_300_00", {values[i]});
       OperationPtr op = velktest::operation("OP" + std::to_string(i + 1),
@@ -158,6 +160,7 @@ TEST(ComponentShareTest, SpanTextsOverThePressLine) {
       if (i == 0 && c.cutoff) velktest::makeCutoff(op);
       input->setOperation(op);
       list.push_back(input);
+      line.push_back(op);
     }
     Component shared(relationship(list, {1}), list);
 
@@ -370,8 +373,11 @@ TEST(ComponentShareTest, RelationshipWithoutSharedComponentUsesTheFirst) {
 TEST(ComponentShareTest, BuiltInRelationshipMergesADieSet) {
   ComponentPtr a = velktest::sevenParameters("CT_300_00", 0, "A");
   ComponentPtr b = velktest::sevenParameters("CT_300_00", 10, "B");
-  a->setOperation(velktest::operation("OP1", 800));
-  b->setOperation(velktest::operation("OP2", 800));
+  // Components name their operations weakly; the test keeps them.
+  const OperationPtr first = velktest::operation("OP1", 800);
+  const OperationPtr second = velktest::operation("OP2", 800);
+  a->setOperation(first);
+  b->setOperation(second);
   RelationshipPtr r(new componentShareRelationship(1, {a, b}));
 
   Component shared(r, {a, b});
