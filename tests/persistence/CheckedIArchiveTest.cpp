@@ -19,6 +19,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "persistence/CheckedIArchive.h"
 #include "support/TestUtil.h"
 
@@ -550,6 +554,12 @@ TEST_F(CheckedIArchiveTest, TruncatedCycleThrowsArchiveErrorOnly) {
   }
   const std::string bytes = Save(parent);
   for (auto& child : parent->children) child->parent.reset();
+#if defined(__SANITIZE_ADDRESS__)
+  // Unlike the model's back references, this test type's parent link owns:
+  // a cycle cut short by the truncation cannot be freed by anyone, so leak
+  // checking looks away while the cut copies are read.
+  __lsan_disable();
+#endif
   for (std::size_t length = 0; length <= bytes.size(); ++length) {
     SCOPED_TRACE(length);
     boost::shared_ptr<archivetest::Family> read;
@@ -563,6 +573,9 @@ TEST_F(CheckedIArchiveTest, TruncatedCycleThrowsArchiveErrorOnly) {
       EXPECT_LT(length, bytes.size());
     }
   }
+#if defined(__SANITIZE_ADDRESS__)
+  __lsan_enable();
+#endif
 }
 
 }  // namespace

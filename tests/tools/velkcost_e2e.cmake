@@ -57,6 +57,9 @@ if(MODE STREQUAL "SaveThenCost")
   expect_contains("${checked}" " 0 findings")
 elseif(MODE STREQUAL "CheckFindsFaults")
   set(broken ${WORK_DIR}/broken.vdb)
+  # Drivers own what they read, so the database's deliberate reading cycle
+  # keeps itself alive at exit; the sanitizer build must not count that.
+  set(ENV{ASAN_OPTIONS} "$ENV{ASAN_OPTIONS}:detect_leaks=0")
   run(0 out err ${BROKEN} ${broken})
   run(1 findings err ${TOOL} check ${broken})
   expect_contains("${findings}"
