@@ -5,7 +5,7 @@
 #
 # formula: the formula engine, seeded from fuzz/corpus/.
 # archive: CostDatabase::FromCharArray, seeded from the golden archives
-#          (tests/data/*.bin) and fuzz/corpus-archive/ if present. It runs
+#          (tests/data/*.vdb) and fuzz/corpus-archive/ if present. It runs
 #          with an RSS limit of 2 GB and a malloc limit, since the reader
 #          must never allocate far beyond the size of its input.
 #
