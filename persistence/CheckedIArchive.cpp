@@ -58,31 +58,13 @@ const int CheckedIArchive::kLastNarrowVersion;
 const std::size_t CheckedIArchive::kUnseekableLimit;
 
 CheckedIArchive::CheckedIArchive(std::istream& is, unsigned int flags)
-    : Base(is, flags),
-      m_end(0),
-      m_seekable(false),
-      m_narrow(false),
-      m_inputSize(0),
-      m_claimedElements(0),
-      m_nesting(0),
-      m_pointerType(nullptr),
-      m_objectClass(-1),
-      m_objectThroughPointer(false) {
+    : Base(is, flags) {
   MeasureInput();
   ReadHeader(flags);
 }
 
 CheckedIArchive::CheckedIArchive(std::streambuf& buffer, unsigned int flags)
-    : Base(buffer, flags),
-      m_end(0),
-      m_seekable(false),
-      m_narrow(false),
-      m_inputSize(0),
-      m_claimedElements(0),
-      m_nesting(0),
-      m_pointerType(nullptr),
-      m_objectClass(-1),
-      m_objectThroughPointer(false) {
+    : Base(buffer, flags) {
   MeasureInput();
   ReadHeader(flags);
 }

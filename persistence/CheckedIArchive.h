@@ -187,12 +187,12 @@ class CheckedIArchive
   void EnterNesting();
   void AbandonCreatedObject(const PointerRead& read);
 
-  std::streamoff m_end;
-  bool m_seekable;
-  bool m_narrow;
-  std::size_t m_inputSize;
-  std::size_t m_claimedElements;
-  unsigned int m_nesting;
+  std::streamoff m_end = 0;
+  bool m_seekable = false;
+  bool m_narrow = false;
+  std::size_t m_inputSize = 0;
+  std::size_t m_claimedElements = 0;
+  unsigned int m_nesting = 0;
   std::vector<KnownClass> m_classes;
   std::map<const boost::serialization::extended_type_info*, int, EtiLess>
       m_classIds;
@@ -200,11 +200,11 @@ class CheckedIArchive
       m_classesBySerializer;
   std::vector<ReadObject> m_objects;
   std::vector<PointerRead> m_pointerReads;
-  const boost::serialization::extended_type_info* m_pointerType;
+  const boost::serialization::extended_type_info* m_pointerType = nullptr;
   // What the next object id read belongs to: the class of the object and
   // whether it is read through a pointer.
-  int m_objectClass;
-  bool m_objectThroughPointer;
+  int m_objectClass = -1;
+  bool m_objectThroughPointer = false;
 };
 
 }  // namespace VelkData

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "velkdata/velkdata.h"
+#include "SampleFixture.h"
 
 namespace {
 
@@ -104,19 +105,8 @@ void expectMoney(double expected, double actual) {
   EXPECT_NEAR(expected, actual, std::fabs(expected) * 1e-5);
 }
 
-class CostEstimateTest : public ::testing::Test {
+class CostEstimateTest : public SampleFixture {
  protected:
-  CostEstimateTest()
-      : db_(VelkData::buildSampleDatabase()), plan_(db_->ProcessDB()) {}
-
-  boost::shared_ptr<VelkData::CostDriver> driver(int operation,
-                                                 const std::string& id) {
-    for (const auto& d : plan_->OperationAt(operation)->GetAllCostDrivers()) {
-      if (d->id() == id) return d;
-    }
-    return boost::shared_ptr<VelkData::CostDriver>();
-  }
-
   boost::shared_ptr<VelkData::Surcharge> surcharge(const std::string& id,
                                                    const std::string& label,
                                                    const std::string& text) {
@@ -135,8 +125,6 @@ class CostEstimateTest : public ::testing::Test {
     return lines;
   }
 
-  boost::shared_ptr<VelkData::CostDatabase> db_;
-  boost::shared_ptr<TamberData::ProcessDatabase> plan_;
 };
 
 TEST_F(CostEstimateTest, SampleSubtotalsAndTotalMatchHandWorkedCosts) {

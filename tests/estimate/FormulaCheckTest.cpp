@@ -4,6 +4,7 @@
 #include <string>
 
 #include "velkdata/velkdata.h"
+#include "SampleFixture.h"
 
 namespace {
 
@@ -17,22 +18,7 @@ std::string findingLines(const FormulaCheck& check) {
   return lines;
 }
 
-class FormulaCheckTest : public ::testing::Test {
- protected:
-  FormulaCheckTest()
-      : db_(VelkData::buildSampleDatabase()), plan_(db_->ProcessDB()) {}
-
-  boost::shared_ptr<VelkData::CostDriver> driver(int operation,
-                                                 const std::string& id) {
-    for (const auto& d : plan_->OperationAt(operation)->GetAllCostDrivers()) {
-      if (d->id() == id) return d;
-    }
-    return boost::shared_ptr<VelkData::CostDriver>();
-  }
-
-  boost::shared_ptr<VelkData::CostDatabase> db_;
-  boost::shared_ptr<TamberData::ProcessDatabase> plan_;
-};
+using FormulaCheckTest = SampleFixture;
 
 TEST_F(FormulaCheckTest, SampleIsClean) {
   const FormulaCheck check(*db_);
