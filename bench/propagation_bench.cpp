@@ -66,18 +66,6 @@ class Lattice {
     }
     top = below[0];
   }
-  // Has-impact-on entries point back up: unlink so the lattice is freed.
-  ~Lattice() {
-    for (const auto& d : all) d->formulas()->removeAllDependencies();
-    for (const auto& entry : input->formulas()->getHasImpactOnList()) {
-      input->formulas()->removeHasImpactOn(entry);
-    }
-    for (const auto& d : all) {
-      for (const auto& entry : d->formulas()->getHasImpactOnList()) {
-        d->formulas()->removeHasImpactOn(entry);
-      }
-    }
-  }
 
   boost::shared_ptr<CostDriverDouble> input;
   boost::shared_ptr<CostDriverDouble> top;
