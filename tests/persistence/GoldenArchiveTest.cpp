@@ -50,7 +50,6 @@ TEST(GoldenArchiveTest, SavingTheSamplesGivesTheGoldenBytes) {
 TEST(GoldenArchiveTest, GoldenSampleLoads) {
   TamberData::ProcessingUnit::procUnitCount = 0;
   CostDatabase db;
-  velktest::CycleGuard guard(db);
   velktest::DebugCapture log;
   ASSERT_TRUE(CostDatabase::FromFile(
       QString::fromStdString(goldenPath("sample.vdb")), db))

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <set>
 #include <vector>
 
 #include "support/TestUtil.h"
@@ -59,103 +58,14 @@ shared_ptr<Surcharge> surcharge(const std::string& id, const std::string& text,
   return result;
 }
 
-class CycleCutter {
- public:
-  void database(const CostDatabase& db) {
-    for (int i = 0; i < db.BaseAssemblyCount(); ++i) {
-      assembly(db.BaseAssemblyAt(i));
-    }
-    for (int i = 0; i < db.SharingRelationshipCount(); ++i) {
-      shared_ptr<componentShareRelationship> relation =
-          db.GetSharingRelationship(i);
-      for (const auto& input : relation->inputComponents) component(input);
-      component(relation->sharedComponent);
-    }
-    if (shared_ptr<ComponentCostFactory> factory = db.componentCostFactory()) {
-      for (int i = 0; i < factory->ComponentCostsValueSlotCount(); ++i) {
-        component(factory->ComponentCostsValueSlotAt(i)->component());
-      }
-    }
-    if (shared_ptr<ProcessDatabase> plan = db.ProcessDB()) {
-      for (int i = 0; i < plan->OperationCount(); ++i) {
-        operation(plan->OperationAt(i));
-      }
-      for (int i = 0; i < plan->DefaultOperationCount(); ++i) {
-        operation(plan->DefaultOperationAt(i));
-      }
-      std::vector<shared_ptr<ProcessingUnit>> units;
-      plan->referenceProcessingUnits(units);
-      for (const auto& each : units) unit(each);
-      for (int i = 0; i < plan->topLevelPartFeatureCount(); ++i) {
-        feature(plan->topLevelPartFeatureAt(i));
-      }
-    }
-    // Cut only after the walk, which follows the links being cut.
-    velktest::DebugCapture quiet;
-    for (const auto& each : components_) {
-      each->setOperation(shared_ptr<Operation>());
-      each->setOperations(std::vector<shared_ptr<Operation>>());
-      each->clearRelatedProcessingUnits();
-      each->setPartFeature(shared_ptr<PartFeature>());
-    }
-    for (const auto& each : features_) each->clearProcessingUnits();
-  }
-
- private:
-  void operation(const shared_ptr<Operation>& op) {
-    if (op) assembly(op->baseAssembly());
-  }
-  void assembly(const shared_ptr<BaseAssembly>& assembly) {
-    if (!assembly) return;
-    for (int i = 0; i < assembly->ComponentCount(); ++i) {
-      component(assembly->ComponentAt(i));
-    }
-  }
-  void component(const shared_ptr<Component>& c) {
-    if (!c || !components_.insert(c).second) return;
-    for (const auto& op : c->operations()) operation(op);
-    for (const auto& child : c->getChildComps()) component(child);
-    for (int i = 0; i < c->relatedProcessingUnitCount(); ++i) {
-      unit(c->relatedProcessingUnitAt(i));
-    }
-    feature(c->partFeature());
-  }
-  void unit(const shared_ptr<ProcessingUnit>& u) {
-    if (!u || !units_.insert(u).second) return;
-    for (int i = 0; i < u->componentCount(); ++i) component(u->componentAt(i));
-    for (int i = 0; i < u->sourceComponentCount(); ++i) {
-      component(u->sourceComponentAt(i));
-    }
-    feature(u->partFeature());
-  }
-  void feature(const shared_ptr<PartFeature>& f) {
-    if (!f || !features_.insert(f).second) return;
-    for (int i = 0; i < f->processingUnitCount(); ++i) {
-      unit(f->processingUnitAt(i));
-    }
-    for (int i = 0; i < f->childrenCount(); ++i) feature(f->childAt(i));
-  }
-
-  std::set<shared_ptr<Component>> components_;
-  std::set<shared_ptr<ProcessingUnit>> units_;
-  std::set<shared_ptr<PartFeature>> features_;
-};
-
-void deleteWithoutCycles(CostDatabase* db) {
-  breakCycles(*db);
-  delete db;
-}
-
 }  // namespace
-
-void breakCycles(CostDatabase& db) { CycleCutter().database(db); }
 
 boost::shared_ptr<CostDatabase> makeSampleDatabase() {
   ProcessingUnit::procUnitCount = 40;
   ProcessFactoryFeature::m_featureCount.clear();
   ProcessFactoryFeature::m_featureCount["Post"] = 7;
 
-  shared_ptr<CostDatabase> db(new CostDatabase, deleteWithoutCycles);
+  shared_ptr<CostDatabase> db(new CostDatabase);
   CostDatabaseTestPeer::setId(*db, "2024-05-17T08:30:00");
   db->SetCurrency("EUR");
   db->SetMaterialCostSurcharge(0.05);
@@ -445,7 +355,7 @@ std::string archiveBytes(const CostDatabase& db) {
 }
 
 boost::shared_ptr<CostDatabase> readArchive(std::string bytes) {
-  shared_ptr<CostDatabase> db(new CostDatabase, deleteWithoutCycles);
+  shared_ptr<CostDatabase> db(new CostDatabase);
   DebugCapture log;
   const bool read = CostDatabase::FromCharArray(
       &bytes[0], static_cast<int>(bytes.size()), *db);

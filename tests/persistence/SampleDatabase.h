@@ -30,24 +30,6 @@ class ProcessDatabaseTestPeer {
 
 namespace velktest {
 
-// Model graphs hold shared-pointer cycles (a component and its operation's
-// base assembly, a unit and its part feature, a component and its related
-// units). Cuts them in everything reachable from `db`, so that dropping
-// the database frees it.
-void breakCycles(VelkData::CostDatabase& db);
-
-// Cuts the cycles of a database on the stack when it goes out of scope.
-class CycleGuard {
- public:
-  explicit CycleGuard(VelkData::CostDatabase& db) : db_(db) {}
-  ~CycleGuard() { breakCycles(db_); }
-  CycleGuard(const CycleGuard&) = delete;
-  CycleGuard& operator=(const CycleGuard&) = delete;
-
- private:
-  VelkData::CostDatabase& db_;
-};
-
 // A small database that uses every archived class and every export key that
 // can name a concrete object. The same calls give the same archive bytes:
 // the identifier, the unit-id counter and the post-number counters are
