@@ -297,6 +297,7 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   m_pointerReads.push_back(PointerRead{bpis, m_pointerType, finder, m_nesting,
                                        nullptr, NoObject, nullptr, false});
   m_pointerType = nullptr;
+  m_lastPointerObject = NoObject;
   const basic_pointer_iserializer* loaded = nullptr;
   try {
     loaded = Base::load_pointer(t, bpis, finder);
@@ -331,7 +332,13 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
     else if (object.inProgress)
       object.referencedInProgress = true;
   }
+  m_lastPointerObject = done.objectId;
   return loaded;
+}
+
+boost::shared_ptr<const void>* CheckedIArchive::OwnerOfLastPointer() {
+  if (m_lastPointerObject == NoObject) return nullptr;
+  return &m_objects[m_lastPointerObject].owner;
 }
 
 void CheckedIArchive::AbandonCreatedObject(const PointerRead& read) {
@@ -416,7 +423,7 @@ void CheckedIArchive::load_override(boost::archive::object_id_type& t) {
   }
   if (id != m_objects.size()) Refuse(archive_exception::pointer_conflict);
   m_objects.push_back(ReadObject{m_objectClass, m_objectThroughPointer,
-                                 m_objectThroughPointer, false});
+                                 m_objectThroughPointer, false, nullptr});
   if (m_objectThroughPointer && !m_pointerReads.empty())
     m_pointerReads.back().objectId = id;
 }
