@@ -96,6 +96,24 @@ TEST_F(DatabaseFilesTest, ToFileWritesTheArgumentNotItself) {
   EXPECT_EQ(velktest::archiveBytes(*sample), readFile(path_));
 }
 
+// The buffer collects an archive in blocks of growing size; a text larger
+// than several of them is split across their borders.
+TEST_F(DatabaseFilesTest, BufferHoldsTheFileBytesOfAnArchiveOfManyBlocks) {
+  shared_ptr<CostDatabase> db = velktest::makeSampleDatabase();
+  std::string currency(300 * 1000 + 7, '\0');
+  for (std::size_t i = 0; i < currency.size(); ++i)
+    currency[i] = static_cast<char>('A' + i % 53);
+  db->SetCurrency(currency);
+  {
+    velktest::StdoutCapture quiet;
+    db->ToFile(*db, path_.c_str());
+  }
+  const std::string bytes = velktest::archiveBytes(*db);
+  EXPECT_GT(bytes.size(), currency.size());
+  EXPECT_TRUE(bytes == readFile(path_));
+  EXPECT_EQ(currency, velktest::readArchive(bytes)->Currency());
+}
+
 TEST_F(DatabaseFilesTest, FromFileOfMissingPathLogsPathAndReason) {
   CostDatabase db;
   velktest::DebugCapture log;
