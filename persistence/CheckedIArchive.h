@@ -14,6 +14,7 @@
 #include <boost/serialization/type_info_implementation.hpp>
 #include <boost/shared_ptr.hpp>
 #include <boost/type_traits/remove_const.hpp>
+#include <array>
 #include <cstddef>
 #include <istream>
 #include <map>
@@ -178,6 +179,11 @@ class CheckedIArchive
   struct KnownClass {
     const boost::archive::detail::basic_iserializer* serializer;
   };
+  struct RecentSerializer {
+    const boost::archive::detail::basic_iserializer* serializer;
+    int classId;
+  };
+  static const std::size_t kRecentSerializers = 64;
   struct ReadObject {
     int classId;
     bool throughPointer;
@@ -212,6 +218,8 @@ class CheckedIArchive
   std::size_t ReadLength();
   void CheckCount(std::size_t count, std::size_t bytesPerElement);
   int RegisterClass(const boost::archive::detail::basic_iserializer& bis);
+  static std::size_t RecentSlot(
+      const boost::archive::detail::basic_iserializer* bis);
   bool IsKnownClass(const boost::serialization::extended_type_info& eti) const;
   void EnterNesting();
   void AbandonCreatedObject(const PointerRead& read);
@@ -230,6 +238,7 @@ class CheckedIArchive
       m_classIds;
   std::unordered_map<const boost::archive::detail::basic_iserializer*, int>
       m_classesBySerializer;
+  std::array<RecentSerializer, kRecentSerializers> m_recentSerializers{};
   std::vector<ReadObject> m_objects;
   std::vector<PointerRead> m_pointerReads;
   const boost::serialization::extended_type_info* m_pointerType = nullptr;
