@@ -17,7 +17,9 @@
 // times do; random interleaving spreads the machine's moods over all cases.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <QString>
 #include <algorithm>
 #include <boost/archive/binary_iarchive.hpp>
 #include <boost/archive/binary_oarchive.hpp>
@@ -26,6 +28,8 @@
 #include <boost/serialization/utility.hpp>
 #include <boost/serialization/vector.hpp>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -133,6 +137,28 @@ void BM_LoadDatabase(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * n);
   state.counters["bytes_per_op"] = static_cast<double>(bytes.size()) / n;
+}
+
+// The same database from a file, through `ToFile` and `FromFile`.
+void BM_LoadDatabaseFile(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  char path[] = "/tmp/archive_bench_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) {
+    state.SkipWithError("no temporary file");
+    return;
+  }
+  close(fd);
+  shared_ptr<CostDatabase> written = database(n);
+  written->ToFile(*written, path);
+  for (auto _ : state) {
+    CostDatabase db;
+    if (!CostDatabase::FromFile(QString::fromLatin1(path), db))
+      state.SkipWithError("the file was not read");
+    benchmark::DoNotOptimize(db);
+  }
+  std::remove(path);
+  state.SetItemsProcessed(state.iterations() * n);
 }
 
 // --- The floor -------------------------------------------------------------
@@ -375,6 +401,7 @@ void BM_LoadPlainChecked(benchmark::State& state) {
 BENCHMARK(BM_SaveDatabase)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_SavePlain)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_LoadDatabase)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_LoadDatabaseFile)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_LoadPlain)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_LoadPlainChecked)->Arg(10)->Arg(100)->Arg(1000);
 
@@ -410,6 +437,7 @@ class RatioSummary : public benchmark::ConsoleReporter {
         << std::setw(6) << "ops" << std::setw(11) << "save ns" << std::setw(11)
         << "floor ns" << std::setw(8) << "ratio" << std::setw(11) << "load ns"
         << std::setw(11) << "floor ns" << std::setw(8) << "ratio"
+        << std::setw(11) << "file ns" << std::setw(8) << "ratio"
         << std::setw(14) << "checked/stock"
         << "\n";
     for (int n : {10, 100, 1000}) {
@@ -417,13 +445,16 @@ class RatioSummary : public benchmark::ConsoleReporter {
       const double savePlain = median("BM_SavePlain", n);
       const double load = median("BM_LoadDatabase", n);
       const double loadPlain = median("BM_LoadPlain", n);
+      const double loadFile = median("BM_LoadDatabaseFile", n);
       const double loadChecked = median("BM_LoadPlainChecked", n);
       out << std::fixed << std::setprecision(0) << std::setw(6) << n
           << std::setw(11) << save << std::setw(11) << savePlain
           << std::setprecision(2) << std::setw(8) << save / savePlain
           << std::setprecision(0) << std::setw(11) << load << std::setw(11)
           << loadPlain << std::setprecision(2) << std::setw(8)
-          << load / loadPlain << std::setw(14) << loadChecked / loadPlain
+          << load / loadPlain << std::setprecision(0) << std::setw(11)
+          << loadFile << std::setprecision(2) << std::setw(8)
+          << loadFile / loadPlain << std::setw(14) << loadChecked / loadPlain
           << "\n";
     }
     out << "Growth of the time per operation from 10 to 1000 operations: save "

@@ -109,6 +109,10 @@ class BlockWriteBuffer : public std::streambuf {
   std::size_t filled_ = 0;
 };
 
+// Largest database file read into memory before it is parsed; as much as
+// the reader allows any stream whose size it cannot learn.
+const std::streamoff kWholeFileLimit = CheckedIArchive::kUnseekableLimit;
+
 [[noreturn]] void throwWriteError(const std::string& detail) {
   throw boost::archive::archive_exception(
       boost::archive::archive_exception::output_stream_error, detail.c_str());
@@ -162,8 +166,23 @@ bool CostDatabase::FromFile(const QString& path, CostDatabase& db) {
   std::ifstream file(path.toStdString(),
                      std::ios_base::in | std::ios_base::binary);
   try {
+    // The reader asks for the bytes left before every text and collection,
+    // which on a file stream costs a system call each time; a file of
+    // ordinary size is therefore read whole and parsed in memory. A stream
+    // that cannot tell its size, claims none or is very large is read as it
+    // comes.
+    std::string bytes;
+    std::streambuf& buffer = *file.rdbuf();
+    const std::streamoff size =
+        buffer.pubseekoff(0, std::ios_base::end, std::ios_base::in);
+    if (size > 0 && size <= kWholeFileLimit &&
+        buffer.pubseekpos(0, std::ios_base::in) == 0) {
+      bytes.resize(static_cast<std::size_t>(size));
+      bytes.resize(static_cast<std::size_t>(buffer.sgetn(&bytes[0], size)));
+    }
     {
-      CheckedIArchive archive(file);
+      ArrayReadBuffer memory(&bytes[0], bytes.size());
+      CheckedIArchive archive(bytes.empty() ? buffer : memory);
       archive >> db;
     }
     db.releaseLoadedObjectsOwnedElsewhere();
