@@ -78,7 +78,8 @@ class BlockWriteBuffer : public std::streambuf {
 
  protected:
   int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) return 0;
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+      return traits_type::not_eof(c);
     if (!blocks_.empty()) {
       blocks_.back().used = static_cast<std::size_t>(pptr() - pbase());
       filled_ += blocks_.back().used;
