@@ -1,6 +1,7 @@
 #ifndef VELKDATA_PERSISTENCE_CHECKEDIARCHIVE_H
 #define VELKDATA_PERSISTENCE_CHECKEDIARCHIVE_H
 
+#include <array>
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/basic_archive.hpp>
 #include <boost/archive/binary_iarchive_impl.hpp>
@@ -14,7 +15,6 @@
 #include <boost/serialization/type_info_implementation.hpp>
 #include <boost/shared_ptr.hpp>
 #include <boost/type_traits/remove_const.hpp>
-#include <array>
 #include <cstddef>
 #include <istream>
 #include <map>
