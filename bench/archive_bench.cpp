@@ -2,24 +2,40 @@
 // `FromCharArray`, against the floor: Boost's own binary archives over plain
 // structs that hold the same fields, with the same sharing, and none of the
 // model's work (no polymorphic classes, no checks, no formulas compiled).
+// The floor's root holds only the operations, not the database's and the
+// process plan's other (here empty) collections and factories; that fixed
+// part of the model's archive weighs on the ratios at 10 operations only.
 // The plain archive is also read through the checked reader, to tell the
 // cost of its checks from that of the model.
 //
-//   bench/archive_bench --benchmark_min_time=0.2
+//   bench/archive_bench --benchmark_min_time=0.2 --benchmark_repetitions=3
+//                       --benchmark_enable_random_interleaving=true
 //
 // Each case runs with 10, 100 and 1000 operations; items are operations, so
 // the time per item should stay flat as the database grows, and
-// "bytes_per_op" gives the archive's size per operation.
+// "bytes_per_op" gives the archive's size per operation. At the end a
+// summary gives, per size, the CPU time per operation of each case (the
+// median of the repetitions) and the ratios of the model to the floor.
+// Ratios taken within one run hold up on a busy machine far better than
+// times do; random interleaving spreads the machine's moods over all cases.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <QString>
+#include <algorithm>
 #include <boost/archive/binary_iarchive.hpp>
 #include <boost/archive/binary_oarchive.hpp>
 #include <boost/serialization/shared_ptr.hpp>
 #include <boost/serialization/string.hpp>
 #include <boost/serialization/utility.hpp>
 #include <boost/serialization/vector.hpp>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -58,16 +74,14 @@ shared_ptr<Operation> operation(int i) {
   const std::string n = std::to_string(i);
   shared_ptr<Operation> op(new Operation("OP" + n, "Draw"));
   op->AddCostDriver(driver("CD_OPF" + n, 0.75f));
-  op->SetLength(driver("CD_LEN" + n, 1200.0f), formula("800"),
-                formula("2000"));
+  op->SetLength(driver("CD_LEN" + n, 1200.0f), formula("800"), formula("2000"));
   op->SetWidth(driver("CD_WID" + n, 900.0f), formula("500"), formula("1500"));
   op->SetHeight(driver("CD_HGT" + n, 400.0f), formula("100"), formula("600"));
   op->SetStage(shared_ptr<VelkUtils::Stage>(new VelkUtils::Stage("S" + n)));
   shared_ptr<TamberData::Component> pin(
       new TamberData::Component("Pin " + n, "CT_100_" + n));
-  pin->addParameter(driver("P_DIA" + n, 40.0f),
-                    TamberData::Component::kRoundUp, formula("20"),
-                    formula("80"));
+  pin->addParameter(driver("P_DIA" + n, 40.0f), TamberData::Component::kRoundUp,
+                    formula("20"), formula("80"));
   shared_ptr<BaseAssembly> assembly(new BaseAssembly("Set " + n, "Draw"));
   assembly->AddComponent(pin, formula("4"), 1);
   op->setBaseAssembly(assembly);
@@ -128,6 +142,28 @@ void BM_LoadDatabase(benchmark::State& state) {
   state.counters["bytes_per_op"] = static_cast<double>(bytes.size()) / n;
 }
 
+// The same database from a file, through `ToFile` and `FromFile`.
+void BM_LoadDatabaseFile(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  char path[] = "/tmp/archive_bench_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) {
+    state.SkipWithError("no temporary file");
+    return;
+  }
+  close(fd);
+  shared_ptr<CostDatabase> written = database(n);
+  written->ToFile(*written, path);
+  for (auto _ : state) {
+    CostDatabase db;
+    if (!CostDatabase::FromFile(QString::fromLatin1(path), db))
+      state.SkipWithError("the file was not read");
+    benchmark::DoNotOptimize(db);
+  }
+  std::remove(path);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
 // --- The floor -------------------------------------------------------------
 
 namespace plain {
@@ -136,7 +172,7 @@ struct Feature {
   std::string type;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & type;
+    ar& type;
   }
 };
 
@@ -149,7 +185,7 @@ struct Formulas {
   int compiled = 0;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & feature & dependencies & strings & compiled;
+    ar& feature& dependencies& strings& compiled;
   }
 };
 
@@ -165,9 +201,9 @@ struct Driver {
   std::string measureUnit;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & id & label & longHelp & category & isVisible & formulas;
-    ar & doCacheValue & hasValue & level & minValue & maxValue & cachedValue;
-    ar & value & accuracy & conversionFactor & measureUnit;
+    ar& id& label& longHelp& category& isVisible& formulas;
+    ar& doCacheValue& hasValue& level& minValue& maxValue& cachedValue;
+    ar& value& accuracy& conversionFactor& measureUnit;
   }
 };
 
@@ -176,7 +212,7 @@ struct Triplet {
   shared_ptr<Formulas> minimum, maximum;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & value & minimum & maximum;
+    ar& value& minimum& maximum;
   }
 };
 
@@ -189,7 +225,7 @@ struct Stage {
   int type = 0;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & label & properties & allowed & id & tipping & type;
+    ar& label& properties& allowed& id& tipping& type;
   }
 };
 
@@ -198,7 +234,7 @@ struct Unit {
   int index = 0;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & index;
+    ar& index;
   }
 };
 
@@ -216,8 +252,8 @@ struct Component {
   std::vector<shared_ptr<Operation>> operations;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & label & rounding & parameters & limits & feature & units & key;
-    ar & state & noDBMatch & children & operations;
+    ar& label& rounding& parameters& limits& feature& units& key;
+    ar& state& noDBMatch& children& operations;
   }
 };
 
@@ -228,7 +264,7 @@ struct Assembly {
   std::vector<int> mergeBehaviors;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & label & operationType & components & amounts & mergeBehaviors;
+    ar& label& operationType& components& amounts& mergeBehaviors;
   }
 };
 
@@ -242,8 +278,8 @@ struct Operation {
   shared_ptr<Driver> comment;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & label & type & assembly & drivers & length & width & height;
-    ar & shouldBeEmpty & stage & comment;
+    ar& label& type& assembly& drivers& length& width& height;
+    ar& shouldBeEmpty& stage& comment;
   }
 };
 
@@ -252,7 +288,7 @@ struct Database {
   std::vector<shared_ptr<Operation>> operations;
   template <class A>
   void serialize(A& ar, const unsigned int) {
-    ar & id & operations;
+    ar& id& operations;
   }
 };
 
@@ -368,7 +404,100 @@ void BM_LoadPlainChecked(benchmark::State& state) {
 BENCHMARK(BM_SaveDatabase)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_SavePlain)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_LoadDatabase)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_LoadDatabaseFile)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_LoadPlain)->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_LoadPlainChecked)->Arg(10)->Arg(100)->Arg(1000);
 
-BENCHMARK_MAIN();
+namespace {
+
+// The console report, followed by the summary of ratios.
+class RatioSummary : public benchmark::ConsoleReporter {
+ public:
+  RatioSummary() : ConsoleReporter(OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      // Single runs when they are reported, else the medians of them.
+      const bool single = run.run_type == Run::RT_Iteration;
+      if (!single && run.aggregate_name != "median") continue;
+      const int n = std::stoi(run.run_name.args);
+      // CPU time: on a shared machine the wall clock also counts the time
+      // spent waiting for a core.
+      const double nanoseconds =
+          run.GetAdjustedCPUTime() * 1e9 /
+          benchmark::GetTimeUnitMultiplier(run.time_unit);
+      (single ? perOperation_ : medians_)[run.run_name.function_name][n]
+          .push_back(nanoseconds / n);
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::ostream& out = GetOutputStream();
+    out << "\nCPU time per operation (median of runs), ratio to the floor\n"
+        << std::setw(6) << "ops" << std::setw(11) << "save ns" << std::setw(11)
+        << "floor ns" << std::setw(8) << "ratio" << std::setw(11) << "load ns"
+        << std::setw(11) << "floor ns" << std::setw(8) << "ratio"
+        << std::setw(11) << "file ns" << std::setw(8) << "ratio"
+        << std::setw(14) << "checked/stock"
+        << "\n";
+    for (int n : {10, 100, 1000}) {
+      const double save = median("BM_SaveDatabase", n);
+      const double savePlain = median("BM_SavePlain", n);
+      const double load = median("BM_LoadDatabase", n);
+      const double loadPlain = median("BM_LoadPlain", n);
+      const double loadFile = median("BM_LoadDatabaseFile", n);
+      const double loadChecked = median("BM_LoadPlainChecked", n);
+      out << std::fixed << std::setprecision(0) << std::setw(6) << n
+          << std::setw(11) << save << std::setw(11) << savePlain
+          << std::setprecision(2) << std::setw(8) << save / savePlain
+          << std::setprecision(0) << std::setw(11) << load << std::setw(11)
+          << loadPlain << std::setprecision(2) << std::setw(8)
+          << load / loadPlain << std::setprecision(0) << std::setw(11)
+          << loadFile << std::setprecision(2) << std::setw(8)
+          << loadFile / loadPlain << std::setw(14) << loadChecked / loadPlain
+          << "\n";
+    }
+    out << "Growth of the time per operation from 10 to 1000 operations: save "
+        << growth("BM_SaveDatabase") << " (floor " << growth("BM_SavePlain")
+        << "), load " << growth("BM_LoadDatabase") << " (floor "
+        << growth("BM_LoadPlain") << ")\n";
+  }
+
+ private:
+  // NaN when the case did not run, so that a filtered run says so.
+  double median(const std::string& name, int n) const {
+    for (const auto* times : {&perOperation_, &medians_}) {
+      const auto family = times->find(name);
+      if (family == times->end()) continue;
+      const auto size = family->second.find(n);
+      if (size == family->second.end()) continue;
+      std::vector<double> sorted = size->second;
+      std::sort(sorted.begin(), sorted.end());
+      const std::size_t middle = sorted.size() / 2;
+      return sorted.size() % 2 ? sorted[middle]
+                               : (sorted[middle - 1] + sorted[middle]) / 2;
+    }
+    return std::nan("");
+  }
+  double growth(const std::string& name) const {
+    return median(name, 1000) / median(name, 10);
+  }
+
+  typedef std::map<std::string, std::map<int, std::vector<double>>> Times;
+  Times perOperation_;
+  Times medians_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioSummary summary;
+  benchmark::RunSpecifiedBenchmarks(&summary);
+  benchmark::Shutdown();
+  return 0;
+}

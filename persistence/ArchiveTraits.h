@@ -10,6 +10,7 @@
 #include <QString>
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/binary_oarchive.hpp>
+#include <boost/archive/detail/helper_collection.hpp>
 #include <boost/serialization/access.hpp>
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/deque.hpp>
@@ -34,6 +35,8 @@
 #include "costdata/Operation.h"
 #include "persistence/CheckedIArchive.h"
 #include "persistence/LoadKeepAlive.h"
+
+class Formula;
 
 namespace VelkUtils {
 class Stage;
@@ -116,6 +119,15 @@ void archiveEnum(Archive& archive, Enum& value, int first, int last) {
     value = static_cast<Enum>(number);
   }
 }
+
+// A stored formula text compiled for the object being read. All formulas
+// of one archive go through one cache that the archive keeps: a database
+// repeats few texts many times, and compiling each distinct text once keeps
+// reading it in step with its size. Throws what compiling the text throws.
+// Defined in persistence/StoredFormula.cpp.
+boost::shared_ptr<Formula> compileStoredFormula(
+    boost::archive::detail::helper_collection& archive,
+    const std::string& text);
 
 // Orders records by identifier, then label; empty pointers first. Records
 // alike in both fall back to their addresses.

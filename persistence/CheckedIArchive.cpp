@@ -244,19 +244,33 @@ void CheckedIArchive::load_override(
 
 int CheckedIArchive::RegisterClass(const basic_iserializer& bis) {
   // Every object read asks for its class; comparing type information is
-  // slow enough to show, so the serializer's address is tried first.
+  // slow enough to show, so the serializer's address is tried first, in a
+  // small table of the recent ones, then in the map of all of them.
+  RecentSerializer& recent = m_recentSerializers[RecentSlot(&bis)];
+  if (recent.serializer == &bis) return recent.classId;
+  int id = -1;
   const auto known = m_classesBySerializer.find(&bis);
-  if (known != m_classesBySerializer.end()) return known->second;
-  const auto found = m_classIds.find(&bis.get_eti());
-  if (found != m_classIds.end()) {
-    m_classesBySerializer.emplace(&bis, found->second);
-    return found->second;
+  if (known != m_classesBySerializer.end()) {
+    id = known->second;
+  } else {
+    const auto found = m_classIds.find(&bis.get_eti());
+    if (found != m_classIds.end()) {
+      id = found->second;
+    } else {
+      id = static_cast<int>(m_classes.size());
+      m_classes.push_back(KnownClass{&bis});
+      m_classIds.emplace(&bis.get_eti(), id);
+    }
+    m_classesBySerializer.emplace(&bis, id);
   }
-  const int id = static_cast<int>(m_classes.size());
-  m_classes.push_back(KnownClass{&bis});
-  m_classIds.emplace(&bis.get_eti(), id);
-  m_classesBySerializer.emplace(&bis, id);
+  recent = RecentSerializer{&bis, id};
   return id;
+}
+
+std::size_t CheckedIArchive::RecentSlot(const basic_iserializer* bis) {
+  // Serializers are singletons a few dozen bytes apart.
+  const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(bis);
+  return ((address >> 4) ^ (address >> 10)) % kRecentSerializers;
 }
 
 bool CheckedIArchive::IsKnownClass(const extended_type_info& eti) const {
@@ -297,6 +311,7 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
   m_pointerReads.push_back(PointerRead{bpis, m_pointerType, finder, m_nesting,
                                        nullptr, NoObject, nullptr, false});
   m_pointerType = nullptr;
+  m_lastPointerObject = NoObject;
   const basic_pointer_iserializer* loaded = nullptr;
   try {
     loaded = Base::load_pointer(t, bpis, finder);
@@ -331,7 +346,13 @@ const basic_pointer_iserializer* CheckedIArchive::load_pointer(
     else if (object.inProgress)
       object.referencedInProgress = true;
   }
+  m_lastPointerObject = done.objectId;
   return loaded;
+}
+
+boost::shared_ptr<const void>* CheckedIArchive::OwnerOfLastPointer() {
+  if (m_lastPointerObject == NoObject) return nullptr;
+  return &m_objects[m_lastPointerObject].owner;
 }
 
 void CheckedIArchive::AbandonCreatedObject(const PointerRead& read) {
@@ -416,7 +437,7 @@ void CheckedIArchive::load_override(boost::archive::object_id_type& t) {
   }
   if (id != m_objects.size()) Refuse(archive_exception::pointer_conflict);
   m_objects.push_back(ReadObject{m_objectClass, m_objectThroughPointer,
-                                 m_objectThroughPointer, false});
+                                 m_objectThroughPointer, false, nullptr});
   if (m_objectThroughPointer && !m_pointerReads.empty())
     m_pointerReads.back().objectId = id;
 }

@@ -1,6 +1,7 @@
 #ifndef VELKDATA_PERSISTENCE_CHECKEDIARCHIVE_H
 #define VELKDATA_PERSISTENCE_CHECKEDIARCHIVE_H
 
+#include <array>
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/basic_archive.hpp>
 #include <boost/archive/binary_iarchive_impl.hpp>
@@ -9,8 +10,10 @@
 #include <boost/archive/detail/register_archive.hpp>
 #include <boost/serialization/collection_size_type.hpp>
 #include <boost/serialization/item_version_type.hpp>
+#include <boost/serialization/nvp.hpp>
 #include <boost/serialization/singleton.hpp>
 #include <boost/serialization/type_info_implementation.hpp>
+#include <boost/shared_ptr.hpp>
 #include <boost/type_traits/remove_const.hpp>
 #include <cstddef>
 #include <istream>
@@ -45,6 +48,9 @@ namespace VelkData {
 // - An object created for a pointer whose reading fails is destroyed again,
 //   unless a back-reference to it was already handed out while it was being
 //   read (then another owner may hold it, and it is left alone).
+//
+// Shared pointers read from it share one owner per object read, as with
+// Boost's own reader; the owners are held until the archive is destroyed.
 //
 // Two layouts are read, told apart by the signature's length at the start
 // of the header: the one this library writes (lengths, long and size_t of 8
@@ -102,6 +108,28 @@ class CheckedIArchive
     Base::load_array(a, version);
   }
 
+  // Reads a shared pointer: a pointer read, then the object's one owner,
+  // found by its object id, or made for it on its first read. Objects of a
+  // class the archive does not track are new on every read and get owners of
+  // their own. Reached through the `load` below, which Boost's shared
+  // pointer serialization finds for this archive.
+  template <class T>
+  void LoadSharedPointer(boost::shared_ptr<T>& t) {
+    T* read = nullptr;
+    *this >> boost::serialization::make_nvp("px", read);
+    if (read == nullptr) {
+      t.reset();
+      return;
+    }
+    boost::shared_ptr<const void>* owner = OwnerOfLastPointer();
+    if (owner != nullptr && *owner) {
+      t = boost::shared_ptr<T>(*owner, read);
+      return;
+    }
+    t.reset(read);
+    if (owner != nullptr) *owner = t;
+  }
+
   // The archive layer's own entry points, checked before and after Boost
   // does its work. They are public because Boost's serializers call them.
   void load_object(void* t,
@@ -151,11 +179,18 @@ class CheckedIArchive
   struct KnownClass {
     const boost::archive::detail::basic_iserializer* serializer;
   };
+  struct RecentSerializer {
+    const boost::archive::detail::basic_iserializer* serializer;
+    int classId;
+  };
+  static const std::size_t kRecentSerializers = 64;
   struct ReadObject {
     int classId;
     bool throughPointer;
     bool inProgress;
     bool referencedInProgress;
+    // The owner of the object once a shared pointer has read it.
+    boost::shared_ptr<const void> owner;
   };
   struct PointerRead {
     const boost::archive::detail::basic_pointer_iserializer* declared;
@@ -183,9 +218,14 @@ class CheckedIArchive
   std::size_t ReadLength();
   void CheckCount(std::size_t count, std::size_t bytesPerElement);
   int RegisterClass(const boost::archive::detail::basic_iserializer& bis);
+  static std::size_t RecentSlot(
+      const boost::archive::detail::basic_iserializer* bis);
   bool IsKnownClass(const boost::serialization::extended_type_info& eti) const;
   void EnterNesting();
   void AbandonCreatedObject(const PointerRead& read);
+  // The owner slot of the object the last completed pointer read gave; null
+  // for a null pointer or an untracked object.
+  boost::shared_ptr<const void>* OwnerOfLastPointer();
 
   std::streamoff m_end = 0;
   bool m_seekable = false;
@@ -198,6 +238,7 @@ class CheckedIArchive
       m_classIds;
   std::unordered_map<const boost::archive::detail::basic_iserializer*, int>
       m_classesBySerializer;
+  std::array<RecentSerializer, kRecentSerializers> m_recentSerializers{};
   std::vector<ReadObject> m_objects;
   std::vector<PointerRead> m_pointerReads;
   const boost::serialization::extended_type_info* m_pointerType = nullptr;
@@ -205,7 +246,19 @@ class CheckedIArchive
   // whether it is read through a pointer.
   int m_objectClass = -1;
   bool m_objectThroughPointer = false;
+  // The object id of the last completed pointer read, or -1.
+  std::size_t m_lastPointerObject = static_cast<std::size_t>(-1);
 };
+
+// Boost's shared pointer serialization keeps its owners in a map keyed by
+// each object's most derived address, found through type information
+// lookups on every read. The reader already knows each object's id, so
+// this archive looks owners up by id instead, at constant cost.
+template <class T>
+void load(CheckedIArchive& archive, boost::shared_ptr<T>& t,
+          const unsigned int) {
+  archive.LoadSharedPointer(t);
+}
 
 }  // namespace VelkData
 

@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,7 +15,7 @@
 #include <fstream>
 #include <iostream>
 #include <istream>
-#include <sstream>
+#include <memory>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -52,6 +53,66 @@ class ArrayReadBuffer : public std::streambuf {
     return seekoff(off_type(position), std::ios_base::beg, which);
   }
 };
+
+// Collects an archive being written in blocks that never move, so that its
+// bytes are copied once, into the caller's block, when complete: a string
+// buffer copies them again at every growth and once more to hand them out.
+class BlockWriteBuffer : public std::streambuf {
+ public:
+  BlockWriteBuffer() = default;
+  BlockWriteBuffer(const BlockWriteBuffer&) = delete;
+  BlockWriteBuffer& operator=(const BlockWriteBuffer&) = delete;
+
+  std::size_t size() const { return filled_ + (pptr() - pbase()); }
+
+  // REQUIRES: `target` has room for size() bytes.
+  void copyTo(char* target) const {
+    for (const Block& block : blocks_) {
+      const std::size_t used = &block == &blocks_.back()
+                                   ? static_cast<std::size_t>(pptr() - pbase())
+                                   : block.used;
+      std::memcpy(target, block.bytes.get(), used);
+      target += used;
+    }
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+      return traits_type::not_eof(c);
+    if (!blocks_.empty()) {
+      blocks_.back().used = static_cast<std::size_t>(pptr() - pbase());
+      filled_ += blocks_.back().used;
+    }
+    // Blocks grow with the archive, so that a small one costs little and a
+    // large one few blocks.
+    const std::size_t length =
+        blocks_.empty() ? kFirstBlock
+                        : std::min(2 * blocks_.back().length, kLargestBlock);
+    blocks_.push_back(
+        Block{std::unique_ptr<char[]>(new char[length]), length, 0});
+    char* begin = blocks_.back().bytes.get();
+    setp(begin, begin + length);
+    *pptr() = traits_type::to_char_type(c);
+    pbump(1);
+    return c;
+  }
+
+ private:
+  static constexpr std::size_t kFirstBlock = std::size_t(4) << 10;
+  static constexpr std::size_t kLargestBlock = std::size_t(1) << 20;
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t length;
+    std::size_t used;
+  };
+  std::vector<Block> blocks_;
+  std::size_t filled_ = 0;
+};
+
+// Largest database file read into memory before it is parsed; as much as
+// the reader allows any stream whose size it cannot learn.
+const std::streamoff kWholeFileLimit = CheckedIArchive::kUnseekableLimit;
 
 [[noreturn]] void throwWriteError(const std::string& detail) {
   throw boost::archive::archive_exception(
@@ -106,8 +167,23 @@ bool CostDatabase::FromFile(const QString& path, CostDatabase& db) {
   std::ifstream file(path.toStdString(),
                      std::ios_base::in | std::ios_base::binary);
   try {
+    // The reader asks for the bytes left before every text and collection,
+    // which on a file stream costs a system call each time; a file of
+    // ordinary size is therefore read whole and parsed in memory. A stream
+    // that cannot tell its size, claims none or is very large is read as it
+    // comes.
+    std::string bytes;
+    std::streambuf& buffer = *file.rdbuf();
+    const std::streamoff size =
+        buffer.pubseekoff(0, std::ios_base::end, std::ios_base::in);
+    if (size > 0 && size <= kWholeFileLimit &&
+        buffer.pubseekpos(0, std::ios_base::in) == 0) {
+      bytes.resize(static_cast<std::size_t>(size));
+      bytes.resize(static_cast<std::size_t>(buffer.sgetn(&bytes[0], size)));
+    }
     {
-      CheckedIArchive archive(file);
+      ArrayReadBuffer memory(&bytes[0], bytes.size());
+      CheckedIArchive archive(bytes.empty() ? buffer : memory);
       archive >> db;
     }
     db.releaseLoadedObjectsOwnedElsewhere();
@@ -120,30 +196,24 @@ bool CostDatabase::FromFile(const QString& path, CostDatabase& db) {
 }
 
 CostDatabase::SerializedDB* CostDatabase::ToCharArray(const CostDatabase& db) {
-  std::stringbuf buffer(std::ios_base::in | std::ios_base::out |
-                        std::ios_base::binary);
+  BlockWriteBuffer buffer;
   {
     boost::archive::binary_oarchive archive(buffer);
     archive << db;
   }
-  const std::string bytes = buffer.str();
+  const std::size_t size = buffer.size();
   SerializedDB* serialized = new SerializedDB;
   serialized->data = nullptr;
   serialized->size = 0;
   // The record counts bytes in an int; a larger archive cannot be handed
   // out whole.
-  if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+  if (size == 0 || size > static_cast<std::size_t>(INT_MAX)) {
     qDebug("Error while copying serialized data\n");
     return serialized;
   }
-  serialized->data = new char[bytes.size()];
-  if (bytes.copy(serialized->data, bytes.size()) != bytes.size()) {
-    qDebug("Error while copying serialized data\n");
-    delete[] serialized->data;
-    serialized->data = nullptr;
-    return serialized;
-  }
-  serialized->size = static_cast<int>(bytes.size());
+  serialized->data = new char[size];
+  buffer.copyTo(serialized->data);
+  serialized->size = static_cast<int>(size);
   std::cout << "ToCharArray ... ARRAY SIZE is" << serialized->size << std::endl;
   return serialized;
 }

@@ -43,7 +43,7 @@ void FormulaContainer::serialize(Archive& archive, const unsigned int) {
   for (std::int32_t i = 0; i < compiled; ++i) {
     try {
       formulas_.push_back(
-          boost::shared_ptr<Formula>(new Formula(formulaStrings_[i])));
+          archive_detail::compileStoredFormula(archive, formulaStrings_[i]));
     } catch (const ParserException&) {
       // Only damage makes a stored text uncompilable; the reader reports it
       // like any other damage of the archive.

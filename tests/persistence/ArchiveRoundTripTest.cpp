@@ -93,6 +93,40 @@ TEST_F(ArchiveRoundTripTest, SurchargesKeyedByRecordsFindTheirRecords) {
       loaded_->MaterialSurcharge(loaded_->toolMaterialAt(1))->userfactor());
 }
 
+// A text is compiled once per archive; every container still gets formulas
+// of its own, which it binds and changes without the others noticing.
+TEST(ArchiveFormulaTest, FormulasOfOneTextStaySeparateAfterReading) {
+  CostDatabase db;
+  for (const char* id : {"CD_A", "CD_B", "CD_C"}) {
+    shared_ptr<CostDriverDouble> driver(new CostDriverDouble(id));
+    driver->getFormulaContainer()->addFormula("X*2+1");
+    driver->getFormulaContainer()->addFormula("X*2+1");
+    db.AddCostProperty(driver);
+  }
+  shared_ptr<CostDatabase> loaded =
+      velktest::readArchive(velktest::archiveBytes(db));
+  ASSERT_EQ(3, loaded->CostPropertyCount());
+  std::vector<shared_ptr<Formula>> formulas;
+  for (int i = 0; i < 3; ++i) {
+    shared_ptr<FormulaContainer> container =
+        loaded->CostPropertyAt(i)->getFormulaContainer();
+    ASSERT_EQ(2, container->compiledFormulaCount());
+    formulas.push_back(container->getFormulaAt(0));
+    formulas.push_back(container->getFormulaAt(1));
+  }
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(formulas[i]);
+    EXPECT_EQ("(X*2+1)", formulas[i]->getExpression());
+    for (int j = 0; j < i; ++j) EXPECT_NE(formulas[j].get(), formulas[i].get());
+    formulas[i]->setVariable("X", i);
+  }
+  formulas[2]->setExpression("X-1");
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(i == 2 ? 1.0 : i * 2 + 1.0, formulas[i]->eval()) << i;
+  }
+}
+
 TEST_F(ArchiveRoundTripTest, PriceUnitOfTwoMaterialsStaysOneObject) {
   shared_ptr<PriceUnit> unit = loaded_->PriceUnitAt(0);
   EXPECT_EQ("PU_KG", unit->id());

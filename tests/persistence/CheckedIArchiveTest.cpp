@@ -151,11 +151,37 @@ struct Family {
 };
 int Family::live = 0;
 
+// Not a shape, but holds one; read through pointers of its own type.
+const std::int32_t kEnvoyMarker = 0x42424242;
+struct Envoy {
+  static int live;
+  Envoy() { ++live; }
+  virtual ~Envoy() { --live; }
+  std::int32_t marker = kEnvoyMarker;
+  boost::shared_ptr<Shape> contact;
+  template <class Archive>
+  void serialize(Archive& ar, const unsigned int) {
+    ar & marker & contact;
+  }
+};
+int Envoy::live = 0;
+
+struct Embassy {
+  boost::shared_ptr<Shape> guest;
+  boost::shared_ptr<Envoy> envoy;
+  boost::shared_ptr<Circle> guestAgain;
+  template <class Archive>
+  void serialize(Archive& ar, const unsigned int) {
+    ar & guest & envoy & guestAgain;
+  }
+};
+
 }  // namespace archivetest
 
 BOOST_CLASS_EXPORT_GUID(archivetest::Circle, "ShapeCircle")
 BOOST_CLASS_EXPORT_GUID(archivetest::Square, "ShapeSquare")
 BOOST_CLASS_EXPORT_GUID(archivetest::Alien, "ShapeAliens")
+BOOST_CLASS_EXPORT_GUID(archivetest::Envoy, "ShapeEnvoy")
 
 namespace {
 
@@ -250,6 +276,7 @@ class CheckedIArchiveTest : public ::testing::Test {
   void SetUp() override {
     archivetest::Shape::live = 0;
     archivetest::Alien::live = 0;
+    archivetest::Envoy::live = 0;
     Node::live = 0;
     archivetest::Family::live = 0;
     bytes_ = Save(SampleHolder());
@@ -257,6 +284,7 @@ class CheckedIArchiveTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(0, archivetest::Shape::live) << "shapes left behind";
     EXPECT_EQ(0, archivetest::Alien::live) << "aliens left behind";
+    EXPECT_EQ(0, archivetest::Envoy::live) << "envoys left behind";
     EXPECT_EQ(0, Node::live) << "nodes left behind";
   }
   std::size_t After(std::int32_t marker) {
@@ -457,6 +485,60 @@ TEST_F(CheckedIArchiveTest, BackReferenceMustNameEarlierObjectOfItsClass) {
   EXPECT_LE(otherErrors, 1);
   EXPECT_EQ("pointer conflict",
             LoadHolderError(Patched(bytes_, objectId, ~0u)));
+}
+
+archivetest::Embassy SampleEmbassy() {
+  archivetest::Embassy embassy;
+  auto circle = boost::make_shared<archivetest::Circle>();
+  circle->label = "guest";
+  embassy.guest = circle;
+  embassy.envoy = boost::make_shared<archivetest::Envoy>();
+  embassy.envoy->contact = circle;
+  embassy.guestAgain = circle;
+  return embassy;
+}
+
+TEST_F(CheckedIArchiveTest, SharedPointersOfAnyDeclaredTypeShareOneOwner) {
+  const std::string bytes = Save(SampleEmbassy());
+  {
+    archivetest::Embassy read;
+    Load(bytes, read);
+    ASSERT_TRUE(read.guest);
+    ASSERT_TRUE(read.envoy);
+    EXPECT_EQ("guest", read.guest->label);
+    EXPECT_EQ(read.guest.get(), read.envoy->contact.get());
+    EXPECT_EQ(read.guest.get(), read.guestAgain.get());
+    // One owner for the circle, whether read as a shape or as a circle: the
+    // three pointers above and nothing else.
+    EXPECT_EQ(3, read.guest.use_count());
+    EXPECT_EQ(1, read.envoy.use_count());
+    EXPECT_EQ(1, archivetest::Shape::live);
+  }
+  EXPECT_EQ(0, archivetest::Shape::live);
+}
+
+// Regression: a back-reference from inside an object to that same object,
+// refused because the object's class is not the pointer's, was counted as
+// handed out all the same; the object was then never destroyed.
+TEST_F(CheckedIArchiveTest, RefusedBackReferenceToObjectBeingReadLeaksNothing) {
+  const std::string bytes = Save(SampleEmbassy());
+  // The envoy is new at its pointer read: its class id, tracking byte,
+  // class version and object id come just before its marker. Its contact
+  // follows the marker: a back-reference to the guest, class id then object
+  // id. Pointed at the envoy instead, it names an object still being read,
+  // of a class that is no shape.
+  const std::size_t marker = FindOnce(bytes, Bytes(archivetest::kEnvoyMarker));
+  const std::int16_t envoyClass = ReadAt<std::int16_t>(bytes, marker - 11);
+  const std::uint32_t envoyObject = ReadAt<std::uint32_t>(bytes, marker - 4);
+  const std::size_t contact = marker + 4;
+  ASSERT_EQ(1, bytes[marker - 9]) << "tracked";
+  ASSERT_LT(ReadAt<std::uint32_t>(bytes, contact + 2), envoyObject);
+  std::string damaged = Patched(bytes, contact, envoyClass);
+  damaged = Patched(damaged, contact + 2, envoyObject);
+  archivetest::Embassy read;
+  EXPECT_THROW_MSG(Load(damaged, read), archive_exception,
+                   "unregistered class");
+  EXPECT_EQ(0, archivetest::Envoy::live);
 }
 
 TEST_F(CheckedIArchiveTest, TruncatedAtEveryLengthThrowsAndLeavesNoObject) {

@@ -96,6 +96,59 @@ TEST_F(DatabaseFilesTest, ToFileWritesTheArgumentNotItself) {
   EXPECT_EQ(velktest::archiveBytes(*sample), readFile(path_));
 }
 
+// The buffer collects an archive in blocks of growing size; a text larger
+// than several of them is split across their borders.
+TEST_F(DatabaseFilesTest, BufferHoldsTheFileBytesOfAnArchiveOfManyBlocks) {
+  shared_ptr<CostDatabase> db = velktest::makeSampleDatabase();
+  std::string currency(300 * 1000 + 7, '\0');
+  for (std::size_t i = 0; i < currency.size(); ++i)
+    currency[i] = static_cast<char>('A' + i % 53);
+  db->SetCurrency(currency);
+  {
+    velktest::StdoutCapture quiet;
+    db->ToFile(*db, path_.c_str());
+  }
+  const std::string bytes = velktest::archiveBytes(*db);
+  EXPECT_GT(bytes.size(), currency.size());
+  EXPECT_TRUE(bytes == readFile(path_));
+  EXPECT_EQ(currency, velktest::readArchive(bytes)->Currency());
+}
+
+// A regular file is read whole before it is parsed; a pipe, which cannot
+// tell its size, is parsed as its bytes come.
+TEST_F(DatabaseFilesTest, FromFileReadsAPipeAsItComes) {
+  writeSample();
+  const std::string bytes = readFile(path_);
+  const std::string pipe = dir_ + "/pipe.vdb";
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  const pid_t writer = fork();
+  ASSERT_NE(-1, writer);
+  if (writer == 0) {
+    std::ofstream(pipe, std::ios::binary) << bytes;
+    _exit(0);
+  }
+  CostDatabase loaded;
+  velktest::DebugCapture log;
+  EXPECT_TRUE(CostDatabase::FromFile(QString::fromStdString(pipe), loaded));
+  int status = -1;
+  ASSERT_EQ(writer, waitpid(writer, &status, 0));
+  EXPECT_EQ("", log.joined());
+  EXPECT_EQ(bytes, velktest::archiveBytes(loaded));
+}
+
+TEST_F(DatabaseFilesTest, FromFileOfTruncatedFileReturnsFalse) {
+  writeSample();
+  const std::string bytes = readFile(path_);
+  std::ofstream(path_, std::ios::binary | std::ios::trunc)
+      << bytes.substr(0, bytes.size() - 1);
+  CostDatabase db;
+  velktest::DebugCapture log;
+  EXPECT_FALSE(CostDatabase::FromFile(QString::fromStdString(path_), db));
+  EXPECT_EQ("Exception when deserializing cost database from file\n" + path_ +
+                ":\ninput stream error",
+            log.joined());
+}
+
 TEST_F(DatabaseFilesTest, FromFileOfMissingPathLogsPathAndReason) {
   CostDatabase db;
   velktest::DebugCapture log;
