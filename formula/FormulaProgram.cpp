@@ -80,6 +80,15 @@ uint64_t newStamp() {
   return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
+// Whether `x` is neither infinite nor not a number, from its exponent
+// bits: unlike a floating-point test it needs no constant that would have
+// to be kept across the calls of functions.
+inline bool isFiniteValue(double x) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return ((bits >> 52) & 0x7ff) != 0x7ff;
+}
+
 }  // namespace
 
 FormulaProgram::FormulaProgram()
@@ -645,7 +654,7 @@ double FormulaProgram::run() const {
   if (!kSound) --depth; \
   INTO = *--below;
 #define VELK_FINITE(VALUE) \
-  if (!std::isfinite(VALUE)) throw MathError();
+  if (!isFiniteValue(VALUE)) throw MathError();
 // Loads a variable with its checks; a sound program resolved every name
 // and leaves the finiteness to the result where PROPAGATES.
 #define VELK_LOAD(NAME, INTO, PROPAGATES)                  \
