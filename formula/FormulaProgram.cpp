@@ -445,8 +445,11 @@ const int kFunctionOfVariable = Action::kAdd + kPaired + kBinaryCount;
 // operator takes the stack's top and the pair's result without pushing it.
 // Numbered by the pair's operator, then by the outer one.
 const int kFused = kFunctionOfVariable + 1;
+// A variable, the one-argument function called on it and the binary
+// operator whose right operand the call is; numbered by the operator.
+const int kFunctionInto = kFused + kBinaryCount * kBinaryCount;
 // The step that ends every run code.
-const int kEndOfRun = kFused + kBinaryCount * kBinaryCount;
+const int kEndOfRun = kFunctionInto + kBinaryCount;
 
 // The built-ins that `eval` computes in place when a formula still has
 // them under their names.
@@ -500,6 +503,13 @@ void FormulaProgram::Code::buildRun() const {
     }
     if (i + 1 < n && in.opcode == Action::kVariable &&
         steps[i + 1].opcode == Action::kFunction1) {
+      if (i + 2 < n && isBinaryOperator(steps[i + 2].opcode)) {
+        run.push_back(RunStep{kFunctionInto + steps[i + 2].opcode -
+                                  Action::kAdd,
+                              in.name, steps[i + 1].name, 0, 0});
+        i += 2;
+        continue;
+      }
       run.push_back(
           RunStep{kFunctionOfVariable, in.name, steps[i + 1].name, 0, 0});
       ++i;
@@ -636,6 +646,7 @@ double FormulaProgram::run() const {
       VELK_LABELS(_greater), VELK_LABELS(_lessEqual),
       VELK_LABELS(_greaterEqual), VELK_LABELS(_equal), VELK_LABELS(_notEqual),
       VELK_LABELS(_logicalAnd), VELK_LABELS(_logicalOr),
+      VELK_LABELS(FunctionInto),
 #undef VELK_LABELS
       &&end};
   static_assert(sizeof kDispatch / sizeof kDispatch[0] == kEndOfRun + 1,
@@ -760,6 +771,23 @@ double FormulaProgram::run() const {
     top = VELK_OP_##OUTER(top, inner);                                    \
     VELK_RESULT(OUTER) VELK_NEXT;                                         \
   }
+// OUTER's right operand is the function's result, checked before OUTER's
+// operand count as if it had been pushed; a sound program leaves that
+// check to OUTER's result where OUTER propagates.
+#define VELK_FUNCTION_INTO(OUTER)                                         \
+  OUTER##FunctionInto : {                                                 \
+    double x;                                                             \
+    VELK_LOAD(in->name, x, false)                                         \
+    void* f = handles[in->name2].function;                                \
+    if (!kSound && !f) throw FunctionNotFound(names[in->name2].text);     \
+    const double inner = f == builtinSqrt()                               \
+                             ? std::sqrt(x)                               \
+                             : reinterpret_cast<Function1>(f)(x);         \
+    if (!(kSound && VELK_PROPAGATES(OUTER))) VELK_FINITE(inner)           \
+    VELK_NEED(1)                                                          \
+    top = VELK_OP_##OUTER(top, inner);                                    \
+    VELK_RESULT(OUTER) VELK_NEXT;                                         \
+  }
 #define VELK_FUSED_ROW(OUTER)                                             \
   VELK_FUSED(OUTER, add) VELK_FUSED(OUTER, sub) VELK_FUSED(OUTER, mul)    \
   VELK_FUSED(OUTER, div) VELK_FUSED(OUTER, power) VELK_FUSED(OUTER, less) \
@@ -858,8 +886,22 @@ functionOfVariable : {
   VELK_FUSED_ROW(notEqual)
   VELK_FUSED_ROW(logicalAnd)
   VELK_FUSED_ROW(logicalOr)
+  VELK_FUNCTION_INTO(add)
+  VELK_FUNCTION_INTO(sub)
+  VELK_FUNCTION_INTO(mul)
+  VELK_FUNCTION_INTO(div)
+  VELK_FUNCTION_INTO(power)
+  VELK_FUNCTION_INTO(less)
+  VELK_FUNCTION_INTO(greater)
+  VELK_FUNCTION_INTO(lessEqual)
+  VELK_FUNCTION_INTO(greaterEqual)
+  VELK_FUNCTION_INTO(equal)
+  VELK_FUNCTION_INTO(notEqual)
+  VELK_FUNCTION_INTO(logicalAnd)
+  VELK_FUNCTION_INTO(logicalOr)
 end:
 #undef VELK_FUSED_ROW
+#undef VELK_FUNCTION_INTO
 #undef VELK_FUSED
 #undef VELK_BINARY
 #undef VELK_RESULT
