@@ -23,8 +23,24 @@
 // subclasses from `eval`. A copy owns its own tables; the compiled program,
 // which never changes once compiled, is shared with the source until either
 // of them is given a new text.
+//
+// A host that sets the same variables before every evaluation may bind each
+// once and then write through its handle, without a lookup by name:
+//
+//   Formula::VariableHandle h = f.bindVariable("HEIGHT", 40);
+//   f.setVariable(h, 41);  // true: HEIGHT is now 41
+//
+// A handle belongs to the formula that issued it. It stays current while
+// variables are set, by name or by handle, and across `setExpression`,
+// `setFunction` and the other function-table changes. It goes stale when the
+// formula loses or replaces variables: `removeVariable` of any variable
+// it has, `removeAllVariables`, or being assigned another formula. A copy,
+// `recompiled` and every other formula never accept it, even where the
+// names agree. Writing through a stale handle does nothing and says so.
 class Formula {
  public:
+  typedef FormulaProgram::VariableHandle VariableHandle;
+
   Formula();
   explicit Formula(const std::string& expression);
   Formula(const Formula& other);
@@ -48,8 +64,25 @@ class Formula {
   void setVariable(const std::string& name, double value) {
     program_.setVariable(name, value);
   }
+  // Sets the variable like `setVariable` and returns its handle.
+  VariableHandle bindVariable(const std::string& name, double value) {
+    return program_.bindVariable(name, value);
+  }
+  // Writes `value` to the variable of `handle`. Returns false, changing
+  // nothing, when the handle is not current for this formula.
+  bool setVariable(VariableHandle handle, double value) {
+    return program_.setVariable(handle, value);
+  }
+  // Sets variable `name` like `setVariable(name, value)`, without a lookup
+  // when `hint` is a current handle of that same name. Returns the handle to
+  // pass as the next hint.
+  VariableHandle setVariable(const std::string& name, double value,
+                             VariableHandle hint) {
+    return program_.setVariable(name, value, hint);
+  }
+  // Erases the variable if present; then every handle goes stale.
   void removeVariable(const std::string& name);
-  // Empties the variable table, "pi" included.
+  // Empties the variable table, "pi" included; every handle goes stale.
   void removeAllVariables();
 
   void setFunction(const std::string& name, double (*f)());

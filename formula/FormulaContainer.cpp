@@ -251,10 +251,21 @@ void FormulaContainer::setQorStage(const std::string& tag) {
 
 int FormulaContainer::qorStage() const { return stage_; }
 
+void FormulaContainer::bindVariable(int i, const std::string& name,
+                                    double value) {
+  if (bindings_.size() <= static_cast<size_t>(i)) bindings_.resize(i + 1);
+  std::vector<Formula::VariableHandle>& round = bindings_[i];
+  if (nextBinding_ >= round.size()) round.resize(nextBinding_ + 1);
+  Formula::VariableHandle& handle = round[nextBinding_++];
+  handle = formulas_[i]->setVariable(name, value, handle);
+}
+
 void FormulaContainer::setCDValuesOfFormulaAt(int i) {
+  // The first of the three binding steps starts the round.
+  nextBinding_ = 0;
   if (i < 0 || i >= compiledFormulaCount()) return;
   for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
-    formulas_[i]->setVariable(d->id(), static_cast<double>(d->doubleValue()));
+    bindVariable(i, d->id(), static_cast<double>(d->doubleValue()));
   }
 }
 
@@ -275,7 +286,7 @@ void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
     const std::string name = text.substr(pos, end - pos);
     try {
       const double value = session_->GetDataByName(name, stage_);
-      if (i < compiledFormulaCount()) formulas_[i]->setVariable(name, value);
+      if (i < compiledFormulaCount()) bindVariable(i, name, value);
     } catch (const VelkCOM::NorixNameNotFound& e) {
       qDebug("NorixNameNotFound for name %s in formula %s: %s", name.c_str(),
              text.c_str(), e.what());
@@ -298,7 +309,7 @@ void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
     }
     const std::string systemName = feature->systemDefinedParameterAt(k);
     try {
-      formulas_[i]->setVariable(userName, feature->value(systemName));
+      bindVariable(i, userName, feature->value(systemName));
     } catch (const TamberData::ValueNotFoundException& e) {
       // The variable stays unbound; if the formula really reads it, the
       // evaluation reports it as undefined.

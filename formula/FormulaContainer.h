@@ -221,6 +221,10 @@ class FormulaContainer {
   void setCDValuesOfFormulaAt(int i);
   void setXoloValuesOfFormulaAt(int i);
   void setPartFeatureValuesOfFormulaAt(int i);
+  // Sets variable `name` of formula `i` as the next binding of the round
+  // under way, through the handle that binding used the round before.
+  // REQUIRES: 0 <= i < compiledFormulaCount()
+  void bindVariable(int i, const std::string& name, double value);
   double evalFormulaAt(int i);
 
   // `text` with each dependency id written as "(id = value)".
@@ -237,6 +241,15 @@ class FormulaContainer {
   std::vector<boost::weak_ptr<CostDriver>> hasImpactOn_;
   std::vector<std::string> formulaStrings_;
   std::vector<boost::shared_ptr<Formula>> formulas_;
+  // Per formula, the variable handles of its last binding round, in the
+  // order of binding. The round repeats before every evaluation, so a
+  // position mostly finds the handle of its own name. A handle serves only
+  // while its formula vouches for it and for the name (a replaced formula,
+  // removed variables or another name at that position each fall back to
+  // binding by name), so the cache needs no upkeep when formulas or
+  // dependencies change.
+  std::vector<std::vector<Formula::VariableHandle>> bindings_;
+  size_t nextBinding_ = 0;
 };
 
 }  // namespace VelkData

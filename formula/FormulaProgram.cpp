@@ -1,5 +1,6 @@
 #include "formula/FormulaProgram.h"
 
+#include <atomic>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
@@ -72,15 +73,33 @@ inline double power(double a, double b) {
   return std::pow(a, b);
 }
 
+// A stamp no table has had yet; 0 is never given out, so the default
+// handle is never current.
+uint64_t newStamp() {
+  static std::atomic<uint64_t> last{0};
+  return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+// Whether `x` is neither infinite nor not a number, from its exponent
+// bits: unlike a floating-point test it needs no constant that would have
+// to be kept across the calls of functions.
+inline bool isFiniteValue(double x) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return ((bits >> 52) & 0x7ff) != 0x7ff;
+}
+
 }  // namespace
 
 FormulaProgram::FormulaProgram()
     : runSteps_(nullptr),
       names_(nullptr),
       stackNeeded_(0),
+      stamp_(newStamp()),
       lastVariable_(-1),
       firstOfRound_(0),
-      ready_(false) {
+      ready_(false),
+      sound_(false) {
   // Every formula starts from the same built-in tables; they are shared
   // until a formula changes its own, which keeps constructing formulas cheap.
   static const std::shared_ptr<const FunctionTables> builtins = [] {
@@ -119,9 +138,11 @@ FormulaProgram::FormulaProgram(const FormulaProgram& other)
       runSteps_(nullptr),
       names_(nullptr),
       stackNeeded_(0),
+      stamp_(newStamp()),
       lastVariable_(-1),
       firstOfRound_(0),
-      ready_(false) {}
+      ready_(false),
+      sound_(false) {}
 
 FormulaProgram::~FormulaProgram() { clearActions(); }
 
@@ -304,20 +325,30 @@ int FormulaProgram::findVariable(const std::string& name) const {
 
 void FormulaProgram::variablesMoved() {
   index_.reset();
+  stamp_ = newStamp();
   ready_ = false;
 }
 
-void FormulaProgram::setVariableSlowly(const std::string& name, double value) {
+int FormulaProgram::setVariableSlowly(const std::string& name, double value) {
   int i = findVariable(name);
   if (i >= 0) {
     variables_[i].value = value;
-    return;
+    return i;
   }
   variables_.push_back(Variable{name, value});
-  // The values may have moved, so every handle is resolved again; the index
-  // may simply take the new name.
-  if (index_) index_->emplace(name, static_cast<int>(variables_.size()) - 1);
+  // The values may have moved, so every handle of the code is resolved
+  // again; the index may simply take the new name. Slots keep their
+  // numbers, so handles given out stay current.
+  i = static_cast<int>(variables_.size()) - 1;
+  if (index_) index_->emplace(name, i);
   ready_ = false;
+  return i;
+}
+
+FormulaProgram::VariableHandle FormulaProgram::bindVariable(
+    const std::string& name, double value) {
+  const int slot = setVariableSlowly(name, value);
+  return VariableHandle(stamp_, slot);
 }
 
 void FormulaProgram::removeVariable(const std::string& name) {
@@ -408,8 +439,17 @@ const int kFoldedLiteral = kFoldedVariable + kBinaryCount;
 // A binary operator whose two operands are each a variable or a literal:
 // one step that pushes the result.
 const int kPaired = kFoldedLiteral + kBinaryCount;
+// A variable and the one-argument function called on it.
+const int kFunctionOfVariable = Action::kAdd + kPaired + kBinaryCount;
+// A paired step and the binary operator whose right operand it is: the
+// operator takes the stack's top and the pair's result without pushing it.
+// Numbered by the pair's operator, then by the outer one.
+const int kFused = kFunctionOfVariable + 1;
+// A variable, the one-argument function called on it and the binary
+// operator whose right operand the call is; numbered by the operator.
+const int kFunctionInto = kFused + kBinaryCount * kBinaryCount;
 // The step that ends every run code.
-const int kEndOfRun = Action::kAdd + kPaired + kBinaryCount;
+const int kEndOfRun = kFunctionInto + kBinaryCount;
 
 // The built-ins that `eval` computes in place when a formula still has
 // them under their names.
@@ -446,12 +486,33 @@ void FormulaProgram::Code::buildRun() const {
       // their own checks, before the result is pushed. A literal operand
       // has no name.
       const Step& second = steps[i + 1];
-      run.push_back(RunStep{steps[i + 2].opcode + kPaired,
+      const int inner = steps[i + 2].opcode;
+      int opcode = inner + kPaired;
+      if (i + 3 < n && isBinaryOperator(steps[i + 3].opcode)) {
+        opcode = kFused + (inner - Action::kAdd) * kBinaryCount +
+                 (steps[i + 3].opcode - Action::kAdd);
+        ++i;
+      }
+      run.push_back(RunStep{opcode,
                             in.opcode == Action::kVariable ? in.name : -1,
                             second.opcode == Action::kVariable ? second.name
                                                                : -1,
                             in.value, second.value});
       i += 2;
+      continue;
+    }
+    if (i + 1 < n && in.opcode == Action::kVariable &&
+        steps[i + 1].opcode == Action::kFunction1) {
+      if (i + 2 < n && isBinaryOperator(steps[i + 2].opcode)) {
+        run.push_back(RunStep{kFunctionInto + steps[i + 2].opcode -
+                                  Action::kAdd,
+                              in.name, steps[i + 1].name, 0, 0});
+        i += 2;
+        continue;
+      }
+      run.push_back(
+          RunStep{kFunctionOfVariable, in.name, steps[i + 1].name, 0, 0});
+      ++i;
       continue;
     }
     const bool foldable =
@@ -469,12 +530,19 @@ void FormulaProgram::Code::buildRun() const {
     ++i;
   }
   run.push_back(RunStep{kEndOfRun, -1, -1, 0, 0});
+  runLiteralsFinite = true;
+  for (const RunStep& step : run) {
+    if (step.opcode == Action::kNumber && !std::isfinite(step.value)) {
+      runLiteralsFinite = false;
+    }
+  }
   runBuilt = true;
 }
 
-void FormulaProgram::resolveHandles() const {
+bool FormulaProgram::resolveHandles() const {
   const std::vector<Name>& names = code_->names;
   handles_.resize(names.size());
+  bool all = true;
   for (size_t i = 0; i < names.size(); ++i) {
     Handle& h = handles_[i];
     h.value = nullptr;
@@ -496,7 +564,9 @@ void FormulaProgram::resolveHandles() const {
         h.function = reinterpret_cast<void*>(function2(text));
         break;
     }
+    if (!h.value && !h.function) all = false;
   }
+  return all;
 }
 
 void FormulaProgram::prepare() const {
@@ -508,14 +578,21 @@ void FormulaProgram::prepare() const {
     names_ = nullptr;
     stackNeeded_ = 1;
     handles_.clear();
+    sound_ = true;
     ready_ = true;
     return;
   }
-  if (!code_->runBuilt) code_->buildRun();
-  resolveHandles();
-  runSteps_ = code_->run.data();
-  names_ = code_->names.data();
-  stackNeeded_ = code_->maxDepth + 1;
+  const Code& code = *code_;
+  if (!code.runBuilt) code.buildRun();
+  const bool resolved = resolveHandles();
+  runSteps_ = code.run.data();
+  names_ = code.names.data();
+  stackNeeded_ = code.maxDepth + 1;
+  // The depth the code reaches depends on its steps alone, so the
+  // simulation made while compiling tells whether any step could lack an
+  // operand or more than one value could be left.
+  sound_ = resolved && !code.simulationStopped && code.simulatedDepth == 1 &&
+           code.runLiteralsFinite;
   ready_ = true;
 }
 
@@ -526,11 +603,14 @@ double* FormulaProgram::deepStack() const {
   return deepStack_.data();
 }
 
-double FormulaProgram::eval() const {
-  if (!ready_) prepare();
+template <bool kSound>
+double FormulaProgram::run() const {
   // Short programs keep their stack in this frame; only a deeply nested
   // text needs one from the heap. The top of the stack lives in `top`;
-  // `below` holds the values under it.
+  // `below` holds the values under it. A sound program does not count the
+  // depth: its first push stores the meaningless initial `top` at the
+  // bottom, one slot of the room `stackNeeded_` keeps for it, and no step
+  // ever pops that slot.
   double frame[kFrameStack];
   double* below = stackNeeded_ <= kFrameStack ? frame : deepStack();
   int depth = 0;
@@ -544,6 +624,13 @@ double FormulaProgram::eval() const {
   // and its result last, in the same order as the actions' execute(); a
   // result that cannot be infinite or not a number (a comparison or logic
   // result, the negation of a checked value) is not checked again.
+  //
+  // In a sound program the only possible error is `MathError`, whichever
+  // check finds it, and every value on the stack is finite. A sum,
+  // difference or product with an operand that is infinite or not a number
+  // is itself infinite or not a number, so there the result's check stands
+  // for the operand's; a quotient, power or comparison can be finite with
+  // such an operand, so there each operand keeps its own check.
   static const void* const kDispatch[] = {
       &&number, &&variable, &&function0, &&function1, &&function2, &&neg,
       &&logicalNot,
@@ -553,82 +640,188 @@ double FormulaProgram::eval() const {
       &&lessEqual##SUFFIX, &&greaterEqual##SUFFIX, &&equal##SUFFIX,       \
       &&notEqual##SUFFIX, &&logicalAnd##SUFFIX, &&logicalOr##SUFFIX
       VELK_LABELS(), VELK_LABELS(FoldedVariable), VELK_LABELS(FoldedLiteral),
-      VELK_LABELS(Paired),
+      VELK_LABELS(Paired), &&functionOfVariable,
+      VELK_LABELS(_add), VELK_LABELS(_sub), VELK_LABELS(_mul),
+      VELK_LABELS(_div), VELK_LABELS(_power), VELK_LABELS(_less),
+      VELK_LABELS(_greater), VELK_LABELS(_lessEqual),
+      VELK_LABELS(_greaterEqual), VELK_LABELS(_equal), VELK_LABELS(_notEqual),
+      VELK_LABELS(_logicalAnd), VELK_LABELS(_logicalOr),
+      VELK_LABELS(FunctionInto),
 #undef VELK_LABELS
       &&end};
   static_assert(sizeof kDispatch / sizeof kDispatch[0] == kEndOfRun + 1,
                 "one entry per run step");
 
 #define VELK_NEXT goto* kDispatch[(++in)->opcode]
-#define VELK_LOAD(NAME, INTO)                            \
-  {                                                      \
-    const double* slot = handles[NAME].value;            \
-    if (!slot) throw VariableNotFound(names[NAME].text); \
-    INTO = *slot;                                        \
-    if (!std::isfinite(INTO)) throw MathError();         \
+#define VELK_NEED(COUNT) \
+  if (!kSound && depth < (COUNT)) throw StackUnderflow();
+#define VELK_PUSH                  \
+  if (kSound) {                    \
+    *below++ = top;                \
+  } else if (depth++) {            \
+    *below++ = top;                \
   }
-#define VELK_CHECKED \
-  if (!std::isfinite(top)) throw MathError();
+#define VELK_POP(INTO) \
+  if (!kSound) --depth; \
+  INTO = *--below;
+#define VELK_FINITE(VALUE) \
+  if (!isFiniteValue(VALUE)) throw MathError();
+// Loads a variable with its checks; a sound program resolved every name
+// and leaves the finiteness to the result where PROPAGATES.
+#define VELK_LOAD(NAME, INTO, PROPAGATES)                  \
+  {                                                        \
+    const double* slot = handles[NAME].value;              \
+    if (!kSound && !slot) throw VariableNotFound(names[NAME].text); \
+    INTO = *slot;                                          \
+    if (!(kSound && (PROPAGATES))) VELK_FINITE(INTO)       \
+  }
+#define VELK_CHECKED VELK_FINITE(top)
 #define VELK_UNCHECKED
 
-#define VELK_BINARY(NAME, EXPR, CHECK) \
-  NAME : {                             \
-    if (depth < 2) throw StackUnderflow(); \
-    --depth;                           \
-    const double a = *--below;         \
-    const double b = top;              \
-    top = (EXPR);                      \
-    CHECK VELK_NEXT;                   \
-  }                                    \
-  NAME##FoldedVariable : {             \
-    double b;                          \
-    VELK_LOAD(in->name, b)             \
-    if (depth < 1) throw StackUnderflow(); \
-    const double a = top;              \
-    top = (EXPR);                      \
-    CHECK VELK_NEXT;                   \
-  }                                    \
-  NAME##FoldedLiteral : {              \
-    if (depth < 1) throw StackUnderflow(); \
-    const double a = top;              \
-    const double b = in->value;        \
-    top = (EXPR);                      \
-    CHECK VELK_NEXT;                   \
-  }                                    \
-  NAME##Paired : {                     \
-    double a = in->value;              \
-    if (in->name >= 0) VELK_LOAD(in->name, a) \
-    double b = in->value2;             \
-    if (in->name2 >= 0) VELK_LOAD(in->name2, b) \
-    if (depth++) *below++ = top;       \
-    top = (EXPR);                      \
-    CHECK VELK_NEXT;                   \
+// Per binary operator: its arithmetic, whether its result is checked and
+// whether a non-finite operand always gives a non-finite result.
+#define VELK_OP_add(A, B) ((A) + (B))
+#define VELK_OP_sub(A, B) ((A) - (B))
+#define VELK_OP_mul(A, B) ((A) * (B))
+#define VELK_OP_div(A, B) ((A) / (B))
+#define VELK_OP_power(A, B) power((A), (B))
+#define VELK_OP_less(A, B) ((A) < (B) ? 1.0 : 0.0)
+#define VELK_OP_greater(A, B) ((A) > (B) ? 1.0 : 0.0)
+#define VELK_OP_lessEqual(A, B) ((A) <= (B) ? 1.0 : 0.0)
+#define VELK_OP_greaterEqual(A, B) ((A) >= (B) ? 1.0 : 0.0)
+#define VELK_OP_equal(A, B) ((A) == (B) ? 1.0 : 0.0)
+#define VELK_OP_notEqual(A, B) ((A) != (B) ? 1.0 : 0.0)
+#define VELK_OP_logicalAnd(A, B) (((A) != 0 && (B) != 0) ? 1.0 : 0.0)
+#define VELK_OP_logicalOr(A, B) (((A) != 0 || (B) != 0) ? 1.0 : 0.0)
+#define VELK_CHECKS_add true
+#define VELK_CHECKS_sub true
+#define VELK_CHECKS_mul true
+#define VELK_CHECKS_div true
+#define VELK_CHECKS_power true
+#define VELK_CHECKS_less false
+#define VELK_CHECKS_greater false
+#define VELK_CHECKS_lessEqual false
+#define VELK_CHECKS_greaterEqual false
+#define VELK_CHECKS_equal false
+#define VELK_CHECKS_notEqual false
+#define VELK_CHECKS_logicalAnd false
+#define VELK_CHECKS_logicalOr false
+#define VELK_PROPAGATES_add true
+#define VELK_PROPAGATES_sub true
+#define VELK_PROPAGATES_mul true
+#define VELK_PROPAGATES_div false
+#define VELK_PROPAGATES_power false
+#define VELK_PROPAGATES_less false
+#define VELK_PROPAGATES_greater false
+#define VELK_PROPAGATES_lessEqual false
+#define VELK_PROPAGATES_greaterEqual false
+#define VELK_PROPAGATES_equal false
+#define VELK_PROPAGATES_notEqual false
+#define VELK_PROPAGATES_logicalAnd false
+#define VELK_PROPAGATES_logicalOr false
+#define VELK_CHECKS(NAME) VELK_CHECKS_##NAME
+#define VELK_PROPAGATES(NAME) VELK_PROPAGATES_##NAME
+#define VELK_RESULT(NAME) \
+  if (VELK_CHECKS(NAME)) VELK_FINITE(top)
+
+#define VELK_BINARY(NAME)                           \
+  NAME : {                                          \
+    VELK_NEED(2)                                    \
+    double a;                                       \
+    VELK_POP(a)                                     \
+    top = VELK_OP_##NAME(a, top);                   \
+    VELK_RESULT(NAME) VELK_NEXT;                    \
+  }                                                 \
+  NAME##FoldedVariable : {                          \
+    double b;                                       \
+    VELK_LOAD(in->name, b, VELK_PROPAGATES(NAME))   \
+    VELK_NEED(1)                                    \
+    top = VELK_OP_##NAME(top, b);                   \
+    VELK_RESULT(NAME) VELK_NEXT;                    \
+  }                                                 \
+  NAME##FoldedLiteral : {                           \
+    VELK_NEED(1)                                    \
+    top = VELK_OP_##NAME(top, in->value);           \
+    VELK_RESULT(NAME) VELK_NEXT;                    \
+  }                                                 \
+  NAME##Paired : {                                  \
+    double a = in->value;                           \
+    if (in->name >= 0) VELK_LOAD(in->name, a, VELK_PROPAGATES(NAME)) \
+    double b = in->value2;                          \
+    if (in->name2 >= 0) VELK_LOAD(in->name2, b, VELK_PROPAGATES(NAME)) \
+    VELK_PUSH                                       \
+    top = VELK_OP_##NAME(a, b);                     \
+    VELK_RESULT(NAME) VELK_NEXT;                    \
   }
+
+// OUTER's right operand is the pair's INNER result, which is checked
+// before OUTER's operand count, as if it had been pushed; a sound program
+// leaves that check to OUTER's result where OUTER propagates.
+#define VELK_FUSED(OUTER, INNER)                                          \
+  OUTER##_##INNER : {                                                     \
+    double a = in->value;                                                 \
+    if (in->name >= 0) VELK_LOAD(in->name, a, VELK_PROPAGATES(INNER))     \
+    double b = in->value2;                                                \
+    if (in->name2 >= 0) VELK_LOAD(in->name2, b, VELK_PROPAGATES(INNER))   \
+    const double inner = VELK_OP_##INNER(a, b);                           \
+    if (VELK_CHECKS(INNER) && !(kSound && VELK_PROPAGATES(OUTER))) {      \
+      VELK_FINITE(inner)                                                  \
+    }                                                                     \
+    VELK_NEED(1)                                                          \
+    top = VELK_OP_##OUTER(top, inner);                                    \
+    VELK_RESULT(OUTER) VELK_NEXT;                                         \
+  }
+// OUTER's right operand is the function's result, checked before OUTER's
+// operand count as if it had been pushed; a sound program leaves that
+// check to OUTER's result where OUTER propagates.
+#define VELK_FUNCTION_INTO(OUTER)                                         \
+  OUTER##FunctionInto : {                                                 \
+    double x;                                                             \
+    VELK_LOAD(in->name, x, false)                                         \
+    void* f = handles[in->name2].function;                                \
+    if (!kSound && !f) throw FunctionNotFound(names[in->name2].text);     \
+    const double inner = f == builtinSqrt()                               \
+                             ? std::sqrt(x)                               \
+                             : reinterpret_cast<Function1>(f)(x);         \
+    if (!(kSound && VELK_PROPAGATES(OUTER))) VELK_FINITE(inner)           \
+    VELK_NEED(1)                                                          \
+    top = VELK_OP_##OUTER(top, inner);                                    \
+    VELK_RESULT(OUTER) VELK_NEXT;                                         \
+  }
+#define VELK_FUSED_ROW(OUTER)                                             \
+  VELK_FUSED(OUTER, add) VELK_FUSED(OUTER, sub) VELK_FUSED(OUTER, mul)    \
+  VELK_FUSED(OUTER, div) VELK_FUSED(OUTER, power) VELK_FUSED(OUTER, less) \
+  VELK_FUSED(OUTER, greater) VELK_FUSED(OUTER, lessEqual)                 \
+  VELK_FUSED(OUTER, greaterEqual) VELK_FUSED(OUTER, equal)                \
+  VELK_FUSED(OUTER, notEqual) VELK_FUSED(OUTER, logicalAnd)               \
+  VELK_FUSED(OUTER, logicalOr)
 
   goto* kDispatch[in->opcode];
 
 number:
-  if (depth++) *below++ = top;
+  VELK_PUSH
   top = in->value;
-  VELK_CHECKED VELK_NEXT;
+  // A sound program's own literals are all finite.
+  if (!kSound) VELK_FINITE(top)
+  VELK_NEXT;
 variable : {
   double value;
-  VELK_LOAD(in->name, value)
-  if (depth++) *below++ = top;
+  VELK_LOAD(in->name, value, false)
+  VELK_PUSH
   top = value;
   VELK_NEXT;
 }
 function0 : {
   void* f = handles[in->name].function;
-  if (!f) throw FunctionNotFound(names[in->name].text);
-  if (depth++) *below++ = top;
+  if (!kSound && !f) throw FunctionNotFound(names[in->name].text);
+  VELK_PUSH
   top = reinterpret_cast<Function0>(f)();
   VELK_CHECKED VELK_NEXT;
 }
 function1 : {
-  if (depth < 1) throw StackUnderflow();
+  VELK_NEED(1)
   void* f = handles[in->name].function;
-  if (!f) throw FunctionNotFound(names[in->name].text);
+  if (!kSound && !f) throw FunctionNotFound(names[in->name].text);
   // The square root is exact in every library, so the built-in one is
   // computed here rather than called.
   top = f == builtinSqrt() ? std::sqrt(top)
@@ -636,11 +829,11 @@ function1 : {
   VELK_CHECKED VELK_NEXT;
 }
 function2 : {
-  if (depth < 2) throw StackUnderflow();
+  VELK_NEED(2)
   void* f = handles[in->name].function;
-  if (!f) throw FunctionNotFound(names[in->name].text);
-  --depth;
-  const double a = *--below;
+  if (!kSound && !f) throw FunctionNotFound(names[in->name].text);
+  double a;
+  VELK_POP(a)
   if (f == builtinMax()) {
     top = maxOf(a, top);
   } else if (f == builtinMin()) {
@@ -651,35 +844,122 @@ function2 : {
   VELK_CHECKED VELK_NEXT;
 }
 neg:
-  if (depth < 1) throw StackUnderflow();
+  VELK_NEED(1)
   top = -top;
   VELK_NEXT;
 logicalNot:
-  if (depth < 1) throw StackUnderflow();
+  VELK_NEED(1)
   top = top == 0 ? 1.0 : 0.0;
   VELK_NEXT;
-  VELK_BINARY(add, a + b, VELK_CHECKED)
-  VELK_BINARY(sub, a - b, VELK_CHECKED)
-  VELK_BINARY(mul, a * b, VELK_CHECKED)
-  VELK_BINARY(div, a / b, VELK_CHECKED)
-  VELK_BINARY(power, power(a, b), VELK_CHECKED)
-  VELK_BINARY(less, a < b ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(greater, a > b ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(lessEqual, a <= b ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(greaterEqual, a >= b ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(equal, a == b ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(notEqual, a != b ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(logicalAnd, (a != 0 && b != 0) ? 1.0 : 0.0, VELK_UNCHECKED)
-  VELK_BINARY(logicalOr, (a != 0 || b != 0) ? 1.0 : 0.0, VELK_UNCHECKED)
+functionOfVariable : {
+  double x;
+  VELK_LOAD(in->name, x, false)
+  void* f = handles[in->name2].function;
+  if (!kSound && !f) throw FunctionNotFound(names[in->name2].text);
+  VELK_PUSH
+  top = f == builtinSqrt() ? std::sqrt(x) : reinterpret_cast<Function1>(f)(x);
+  VELK_CHECKED VELK_NEXT;
+}
+  VELK_BINARY(add)
+  VELK_BINARY(sub)
+  VELK_BINARY(mul)
+  VELK_BINARY(div)
+  VELK_BINARY(power)
+  VELK_BINARY(less)
+  VELK_BINARY(greater)
+  VELK_BINARY(lessEqual)
+  VELK_BINARY(greaterEqual)
+  VELK_BINARY(equal)
+  VELK_BINARY(notEqual)
+  VELK_BINARY(logicalAnd)
+  VELK_BINARY(logicalOr)
+  VELK_FUSED_ROW(add)
+  VELK_FUSED_ROW(sub)
+  VELK_FUSED_ROW(mul)
+  VELK_FUSED_ROW(div)
+  VELK_FUSED_ROW(power)
+  VELK_FUSED_ROW(less)
+  VELK_FUSED_ROW(greater)
+  VELK_FUSED_ROW(lessEqual)
+  VELK_FUSED_ROW(greaterEqual)
+  VELK_FUSED_ROW(equal)
+  VELK_FUSED_ROW(notEqual)
+  VELK_FUSED_ROW(logicalAnd)
+  VELK_FUSED_ROW(logicalOr)
+  VELK_FUNCTION_INTO(add)
+  VELK_FUNCTION_INTO(sub)
+  VELK_FUNCTION_INTO(mul)
+  VELK_FUNCTION_INTO(div)
+  VELK_FUNCTION_INTO(power)
+  VELK_FUNCTION_INTO(less)
+  VELK_FUNCTION_INTO(greater)
+  VELK_FUNCTION_INTO(lessEqual)
+  VELK_FUNCTION_INTO(greaterEqual)
+  VELK_FUNCTION_INTO(equal)
+  VELK_FUNCTION_INTO(notEqual)
+  VELK_FUNCTION_INTO(logicalAnd)
+  VELK_FUNCTION_INTO(logicalOr)
 end:
+#undef VELK_FUSED_ROW
+#undef VELK_FUNCTION_INTO
+#undef VELK_FUSED
 #undef VELK_BINARY
+#undef VELK_RESULT
+#undef VELK_PROPAGATES
+#undef VELK_CHECKS
+#undef VELK_OP_add
+#undef VELK_CHECKS_add
+#undef VELK_PROPAGATES_add
+#undef VELK_OP_sub
+#undef VELK_CHECKS_sub
+#undef VELK_PROPAGATES_sub
+#undef VELK_OP_mul
+#undef VELK_CHECKS_mul
+#undef VELK_PROPAGATES_mul
+#undef VELK_OP_div
+#undef VELK_CHECKS_div
+#undef VELK_PROPAGATES_div
+#undef VELK_OP_power
+#undef VELK_CHECKS_power
+#undef VELK_PROPAGATES_power
+#undef VELK_OP_less
+#undef VELK_CHECKS_less
+#undef VELK_PROPAGATES_less
+#undef VELK_OP_greater
+#undef VELK_CHECKS_greater
+#undef VELK_PROPAGATES_greater
+#undef VELK_OP_lessEqual
+#undef VELK_CHECKS_lessEqual
+#undef VELK_PROPAGATES_lessEqual
+#undef VELK_OP_greaterEqual
+#undef VELK_CHECKS_greaterEqual
+#undef VELK_PROPAGATES_greaterEqual
+#undef VELK_OP_equal
+#undef VELK_CHECKS_equal
+#undef VELK_PROPAGATES_equal
+#undef VELK_OP_notEqual
+#undef VELK_CHECKS_notEqual
+#undef VELK_PROPAGATES_notEqual
+#undef VELK_OP_logicalAnd
+#undef VELK_CHECKS_logicalAnd
+#undef VELK_PROPAGATES_logicalAnd
+#undef VELK_OP_logicalOr
+#undef VELK_CHECKS_logicalOr
+#undef VELK_PROPAGATES_logicalOr
 #undef VELK_UNCHECKED
 #undef VELK_CHECKED
 #undef VELK_LOAD
+#undef VELK_FINITE
+#undef VELK_POP
+#undef VELK_PUSH
+#undef VELK_NEED
 #undef VELK_NEXT
-  if (depth != 1) throw StackUnderflow();
+  if (!kSound && depth != 1) throw StackUnderflow();
   return top;
 }
+
+template double FormulaProgram::run<true>() const;
+template double FormulaProgram::run<false>() const;
 
 double FormulaProgram::evalByActions() const {
   if (actionCount() == 0) return 0;

@@ -1,6 +1,7 @@
 #ifndef VELKDATA_FORMULA_FORMULAPROGRAM_H
 #define VELKDATA_FORMULA_FORMULAPROGRAM_H
 
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -63,10 +64,55 @@ class FormulaProgram {
   // Runs the program: 0 for an empty program, else the one value left on
   // the stack. Throws `StackUnderflow`, `MathError`, `VariableNotFound`,
   // `FunctionNotFound`.
-  double eval() const;
+  double eval() const {
+    if (!ready_) prepare();
+    return sound_ ? run<true>() : run<false>();
+  }
   // Runs the same program through each action's `execute`; slower, kept as
   // the reference the fast path is checked against.
   double evalByActions() const;
+
+  // A resolved variable slot of one program, for hosts that set the same
+  // variables before every run. Only the program makes handles; the
+  // default handle is never current.
+  class VariableHandle {
+   public:
+    VariableHandle() = default;
+
+   private:
+    friend class FormulaProgram;
+    VariableHandle(uint64_t stamp, int slot) : stamp_(stamp), slot_(slot) {}
+    uint64_t stamp_ = 0;  // the table layout it was issued for
+    int slot_ = -1;
+  };
+
+  // Sets the variable like `setVariable` and returns the handle of its slot.
+  VariableHandle bindVariable(const std::string& name, double value);
+  // Writes `value` through `handle` when the handle is current, that is,
+  // issued by this program since its table last lost or replaced entries.
+  // Returns false, writing nothing, for any other handle.
+  bool setVariable(VariableHandle handle, double value) {
+    if (handle.stamp_ != stamp_) return false;
+    // The stamp vouches for the slot; see stamp_.
+    assert(static_cast<size_t>(handle.slot_) < variables_.size());
+    variables_[handle.slot_].value = value;
+    return true;
+  }
+  // Sets variable `name` to `value`, through `hint` when it is a current
+  // handle of that name, else by name. Returns the handle of the variable.
+  VariableHandle setVariable(const std::string& name, double value,
+                             VariableHandle hint) {
+    if (hint.stamp_ == stamp_) {
+      assert(static_cast<size_t>(hint.slot_) < variables_.size());
+      Variable& v = variables_[hint.slot_];
+      if (v.name.size() == name.size() &&
+          sameBytes(v.name.data(), name.data(), name.size())) {
+        v.value = value;
+        return hint;
+      }
+    }
+    return bindVariable(name, value);
+  }
 
   // Inserts or overwrites the variable. Inline, because hosts re-bind every
   // variable by name before each evaluation: the usual case, the name that
@@ -149,6 +195,8 @@ class FormulaProgram {
     // logically, so it may be built on a shared code.
     mutable std::vector<RunStep> run;
     mutable bool runBuilt = false;
+    // Whether every literal the run code pushes on its own is finite.
+    mutable bool runLiteralsFinite = false;
     void buildRun() const;
   };
   // Where a name of the code lives in this program's tables.
@@ -187,13 +235,22 @@ class FormulaProgram {
   int indexOf(const std::string& name) const;
   // The same, remembering where the name was found for the next guess.
   int findVariable(const std::string& name) const;
-  void setVariableSlowly(const std::string& name, double value);
+  // Returns the slot written.
+  int setVariableSlowly(const std::string& name, double value);
+  // Entries were removed or replaced: the index and every handle, the
+  // program's own and those given out, are void.
   void variablesMoved();
   FunctionTables& writableFunctions();
   Code& writableCode();
   void appendStep(Action::Opcode opcode, int name, double value);
-  void resolveHandles() const;
+  // Returns whether every name of the code resolved.
+  bool resolveHandles() const;
   void prepare() const;
+  // The run code from its first step. `kSound` is for a program known, when
+  // it got ready, to resolve every name and never to lack an operand: the
+  // only error left to it is `MathError`, so it omits the other checks.
+  template <bool kSound>
+  double run() const;
   // The stack of a program nested too deeply for `eval`'s own frame.
   double* deepStack() const;
   Action* makeAction(const Step& step) const;
@@ -215,6 +272,13 @@ class FormulaProgram {
   mutable const Name* names_;
   mutable int stackNeeded_;
   mutable std::vector<double> deepStack_;
+  // Names the current layout of the variable table. Slots only ever get
+  // appended under one stamp, so a handle of the stamp stays in bounds and
+  // keeps naming its variable; removing or replacing entries takes a new
+  // stamp, unique among all programs, so no other table accepts the handle.
+  // Every change that shrinks or replaces variables_ goes through
+  // variablesMoved(), or comes with a new stamp in a constructor.
+  uint64_t stamp_;
   mutable int lastVariable_;
   // Where the last binding round started, so that the next round's first
   // name is found without a lookup.
@@ -223,6 +287,9 @@ class FormulaProgram {
   // the next run: the code changed, or names were added to or removed from
   // a table. Everything `eval` takes from the code is valid while true.
   mutable bool ready_;
+  // While ready_: every name resolves, every step finds its operands, the
+  // code leaves one value and pushes no infinite literal of its own.
+  mutable bool sound_;
 };
 
 #endif  // VELKDATA_FORMULA_FORMULAPROGRAM_H

@@ -473,6 +473,87 @@ TEST_F(FormulaContainerTest, BindingFollowsChangesOfTheDriverList) {
   EXPECT_EQ(478.0, c.evalFormulaDouble());
 }
 
+// The container keeps a variable handle per binding position; it must
+// bind exactly as by name whatever happens to the formulas and drivers in
+// between: renamed drivers, formulas edited through getFormulaAt, replaced
+// or recompiled formulas, and all three sources binding in one round.
+TEST_F(FormulaContainerTest, CachedBindingsFollowEveryEdit) {
+  boost::shared_ptr<Curve> curve = boost::make_shared<Curve>();
+  curve->addParameterMapping("LENGTH", "L");
+  FakeSession session;
+  session.values["Norix_t"] = 1000;
+  FormulaContainer c;
+  c.setQorSession(&session);
+  c.addPartFeatureDependency(curve);
+  c.addFormula("a*10+b+Norix_t+L");
+  boost::shared_ptr<CostDriverDouble> x = driver("a", 1);
+  boost::shared_ptr<CostDriverDouble> y = driver("b", 2);
+  c.addDependency(x);
+  c.addDependency(y);
+  EXPECT_EQ(1024.5, c.evalFormulaDouble());
+  EXPECT_EQ(1024.5, c.evalFormulaDouble());
+
+  // The same positions now bind other names.
+  x->setId("b");
+  y->setId("a");
+  EXPECT_EQ(1033.5, c.evalFormulaDouble());
+
+  boost::shared_ptr<Formula> f = c.getFormulaAt(0);
+  f->removeAllVariables();
+  EXPECT_EQ(1033.5, c.evalFormulaDouble());
+  f->setExpression("a-b+L");
+  EXPECT_EQ(13.5, c.evalFormulaDouble());
+  *f = Formula("a*b*L");
+  EXPECT_EQ(25.0, c.evalFormulaDouble());
+  c.setFormulaAt(0, "b-a+Norix_t");
+  EXPECT_EQ(999.0, c.evalFormulaDouble());
+  f->setVariable("a", 100);  // the replaced formula is not the container's
+  EXPECT_EQ(999.0, c.evalFormulaDouble());
+
+  // A variable the round no longer binds keeps its last value, and is
+  // undefined once removed, as when binding by name.
+  y->setId("z");
+  EXPECT_EQ(999.0, c.evalFormulaDouble());
+  c.getFormulaAt(0)->removeVariable("a");
+  EXPECT_EQ(
+      "NoFormulaResultException when setting parameters for formula "
+      "b-a+Norix_t: Variable a in formula b-a+Norix_t is undefined.\n"
+      "FormulaContainer are: \nb\nz\n",
+      failure(c));
+  y->setId("a");
+  y->setValue(5);
+  EXPECT_EQ(996.0, c.evalFormulaDouble());
+
+  // Copies share the formulas, and with them the handles.
+  FormulaContainer copy(c);
+  x->setValue(7);
+  EXPECT_EQ(1002.0, copy.evalFormulaDouble());
+  EXPECT_EQ(1002.0, c.evalFormulaDouble());
+}
+
+// Alternatives keep their rounds apart: a failing first formula must not
+// disturb the bindings of the second.
+TEST_F(FormulaContainerTest, AlternativesBindThroughTheirOwnHandles) {
+  FormulaContainer c;
+  c.addFormula("a+b+missing");
+  c.addFormula("b*10+a");
+  boost::shared_ptr<CostDriverDouble> a = driver("a", 1);
+  boost::shared_ptr<CostDriverDouble> b = driver("b", 2);
+  c.addDependency(a);
+  c.addDependency(b);
+  for (int i = 0; i < 3; ++i) {
+    a->setValue(i);
+    EXPECT_EQ(20.0 + i, c.evalFormulaDouble());
+    EXPECT_EQ("b*10+a", c.recentFormula());
+  }
+  c.setVariableForFormulaAt(0, "missing", 100);
+  EXPECT_EQ(104.0, c.evalFormulaDouble());
+  c.removeDependency(a);
+  c.addDependency(a);  // now b, a
+  a->setValue(3);
+  EXPECT_EQ(105.0, c.evalFormulaDouble());
+}
+
 TEST_F(FormulaContainerTest, CloneOfTextContainerCompilesNothing) {
   boost::shared_ptr<FormulaContainer> c =
       boost::make_shared<FormulaContainer>();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -353,6 +354,122 @@ TEST(FormulaSharingTest, CompiledFormulasKeepNoCompilerScratch) {
   }
   EXPECT_LT((mallinfo2().uordblks - beforeCopies) / count, perFormula);
 #endif
+}
+
+}  // namespace
+
+namespace {
+
+// Handles let a host skip the lookup by name; they must never write into
+// a variable other than the one they were made for.
+TEST(FormulaHandleTest, HandleWritesItsVariable) {
+  Formula f("x*10+y");
+  const Formula::VariableHandle x = f.bindVariable("x", 1);
+  const Formula::VariableHandle y = f.bindVariable("y", 2);
+  EXPECT_EQ(12.0, f.eval());
+  EXPECT_TRUE(f.setVariable(x, 3));
+  EXPECT_TRUE(f.setVariable(y, 4));
+  EXPECT_EQ(34.0, f.eval());
+  // Setting by name and by handle reach the same variable.
+  f.setVariable("x", 5);
+  EXPECT_EQ(54.0, f.eval());
+  EXPECT_TRUE(f.setVariable(x, 6));
+  EXPECT_EQ(64.0, f.eval());
+  // Binding a name that exists returns a handle of that same slot.
+  const Formula::VariableHandle again = f.bindVariable("x", 7);
+  EXPECT_TRUE(f.setVariable(again, 8));
+  EXPECT_EQ(84.0, f.eval());
+}
+
+TEST(FormulaHandleTest, HandlesStayCurrentWhileNothingIsRemoved) {
+  Formula f("x");
+  const Formula::VariableHandle x = f.bindVariable("x", 1);
+  for (int i = 0; i < 40; ++i) f.setVariable("v" + std::to_string(i), i);
+  f.setExpression("x+v39");
+  f.setFunction("twice", twice);
+  f.removeFunction("sin");
+  f.removeVariable("not there");
+  EXPECT_TRUE(f.setVariable(x, 2));
+  EXPECT_EQ(41.0, f.eval());
+  // A failed compilation keeps the tables too.
+  EXPECT_THROW(f.setExpression("x*"), SyntaxError);
+  EXPECT_TRUE(f.setVariable(x, 3));
+  f.setExpression("x");
+  EXPECT_EQ(3.0, f.eval());
+}
+
+TEST(FormulaHandleTest, RemovingVariablesMakesHandlesStale) {
+  Formula f("a*100+b*10+c");
+  const Formula::VariableHandle a = f.bindVariable("a", 1);
+  const Formula::VariableHandle b = f.bindVariable("b", 2);
+  const Formula::VariableHandle c = f.bindVariable("c", 3);
+  f.removeVariable("a");
+  // b and c moved to other slots; the old handles must not write anywhere.
+  EXPECT_FALSE(f.setVariable(b, 8));
+  EXPECT_FALSE(f.setVariable(c, 9));
+  f.setVariable("a", 4);
+  EXPECT_EQ(423.0, f.eval());
+
+  const Formula::VariableHandle c2 = f.bindVariable("c", 5);
+  f.removeAllVariables();
+  EXPECT_FALSE(f.setVariable(a, 1));
+  EXPECT_FALSE(f.setVariable(c2, 1));
+  // A stale write does not bring the variable back.
+  EXPECT_THROW_MSG(f.eval(), VariableNotFound, "Variable not found: a");
+  // Only f lost its variables.
+  EXPECT_EQ(kPi, Formula("pi").eval());
+}
+
+TEST(FormulaHandleTest, HandlesBelongToTheFormulaThatMadeThem) {
+  Formula f("x");
+  const Formula::VariableHandle x = f.bindVariable("x", 1);
+  EXPECT_FALSE(f.setVariable(Formula::VariableHandle(), 2));
+
+  Formula copy(f);
+  EXPECT_FALSE(copy.setVariable(x, 2));
+  EXPECT_EQ(1.0, copy.eval());
+  Formula fresh = f.recompiled();
+  EXPECT_FALSE(fresh.setVariable(x, 2));
+
+  Formula other("x+1");
+  const Formula::VariableHandle otherX = other.bindVariable("x", 10);
+  other = f;  // replaces other's tables
+  EXPECT_FALSE(other.setVariable(otherX, 2));
+  EXPECT_FALSE(other.setVariable(x, 2));
+  EXPECT_EQ(1.0, other.eval());
+  EXPECT_TRUE(f.setVariable(x, 3));
+  EXPECT_EQ(3.0, f.eval());
+
+  // A formula made where a destroyed one lived is another formula.
+  alignas(Formula) unsigned char place[sizeof(Formula)];
+  Formula* first = new (place) Formula("y");
+  const Formula::VariableHandle y = first->bindVariable("y", 1);
+  first->~Formula();
+  Formula* second = new (place) Formula("y");
+  second->setVariable("y", 5);
+  EXPECT_FALSE(second->setVariable(y, 6));
+  EXPECT_EQ(5.0, second->eval());
+  second->~Formula();
+}
+
+TEST(FormulaHandleTest, HintIsUsedOnlyForItsOwnName) {
+  Formula f("a-b");
+  Formula::VariableHandle a = f.setVariable("a", 10, Formula::VariableHandle());
+  // The hint of "a" offered for "b" must not overwrite a.
+  Formula::VariableHandle b = f.setVariable("b", 3, a);
+  EXPECT_EQ(7.0, f.eval());
+  EXPECT_TRUE(f.setVariable(b, 4));
+  EXPECT_EQ(6.0, f.eval());
+  a = f.setVariable("a", 20, a);
+  EXPECT_EQ(16.0, f.eval());
+  f.removeVariable("a");
+  // A stale hint: bound by name again, and the new handle is current.
+  b = f.setVariable("b", 5, b);
+  a = f.setVariable("a", 30, a);
+  EXPECT_EQ(25.0, f.eval());
+  EXPECT_TRUE(f.setVariable(a, 40));
+  EXPECT_TRUE(f.setVariable(b, 1));
+  EXPECT_EQ(39.0, f.eval());
 }
 
 }  // namespace
