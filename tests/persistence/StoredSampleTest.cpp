@@ -56,9 +56,9 @@ const char* const kFuzzSeeds[] = {"sample-v5.vdb", "sample-v3-old-classes.vdb"};
 TEST(StoredSampleWriterTest, WriterStillGivesTheCheckedInArchives) {
   for (const StoredSample& sample : kStoredSamples) {
     SCOPED_TRACE(sample.name);
-    const std::string written = velktest::narrowArchiveBytes(
-        *velktest::makeSampleDatabase(), sample.libraryVersion,
-        sample.versions);
+    const std::string written =
+        velktest::narrowArchiveBytes(*velktest::makeSampleDatabase(),
+                                     sample.libraryVersion, sample.versions);
     const std::string stored = readFile(storedPath(sample.name));
     if (written != stored) {
       // Beside the test binary, to be inspected and checked in after a
@@ -110,6 +110,7 @@ class StoredSampleTest : public ::testing::TestWithParam<const char*> {
     bytes_ = readFile(storedPath(GetParam()));
     ASSERT_FALSE(bytes_.empty()) << GetParam();
     db_ = velktest::readArchive(bytes_);
+    ASSERT_TRUE(db_->ProcessDB());
   }
 
   ProcessDatabase& plan() { return *db_->ProcessDB(); }
@@ -143,8 +144,8 @@ TEST_P(StoredSampleTest, SharedObjectsStayShared) {
 }
 
 TEST_P(StoredSampleTest, TextsAreLatinOneAndCountersRestored) {
-  EXPECT_DOUBLE_EQ(
-      1e-6, db_->UnitConversions().at(QString::fromUtf8("mm\xC2\xB2")));
+  EXPECT_DOUBLE_EQ(1e-6,
+                   db_->UnitConversions().at(QString::fromUtf8("mm\xC2\xB2")));
   EXPECT_EQ(QStringList() << QString::fromUtf8("mm\xC2\xB2") << "Stahl",
             db_->componentCostFactory()
                 ->ComponentCostsValueSlotAt(0)
@@ -175,6 +176,7 @@ class OldClassSampleTest : public ::testing::Test {
     bytes_ = readFile(storedPath("sample-v3-old-classes.vdb"));
     ASSERT_FALSE(bytes_.empty());
     db_ = velktest::readArchive(bytes_);
+    ASSERT_TRUE(db_->ProcessDB());
   }
 
   ProcessDatabase& plan() { return *db_->ProcessDB(); }
@@ -214,7 +216,7 @@ TEST_F(OldClassSampleTest, OldComponentsGetTheirOneOperationAndNoChildren) {
   shared_ptr<Component> cam = component(1);
   // The single operation of the old layout is the plan's own object.
   ASSERT_EQ(1u, pin->operations().size());
-  EXPECT_EQ(plan().OperationAt(0), pin->operation());
+  ASSERT_EQ(plan().OperationAt(0), pin->operation());
   EXPECT_EQ(db_->BaseAssemblyAt(0), pin->operation()->baseAssembly());
   // The cam had no operation: its one entry stays empty.
   ASSERT_EQ(1u, cam->operations().size());
@@ -252,8 +254,8 @@ TEST_F(OldClassSampleTest, ListsSharingAndTextsMatchTheSample) {
                 ->ComponentCostsValueSlotAt(0)
                 ->ComponentCostValueRangeAt(2)
                 ->stringValues());
-  EXPECT_DOUBLE_EQ(
-      1e-6, db_->UnitConversions().at(QString::fromUtf8("mm\xC2\xB2")));
+  EXPECT_DOUBLE_EQ(1e-6,
+                   db_->UnitConversions().at(QString::fromUtf8("mm\xC2\xB2")));
 }
 
 TEST_F(OldClassSampleTest, SavingWritesTodaysVersionsThatReadBack) {

@@ -61,10 +61,10 @@ template <class Class>
 class SwitchingSerializer : public boost::archive::detail::basic_oserializer {
  public:
   SwitchingSerializer()
-      : basic_oserializer(boost::serialization::singleton<
-                          typename boost::serialization::
-                              type_info_implementation<Class>::type>::
-                              get_const_instance()) {}
+      : basic_oserializer(
+            boost::serialization::singleton<
+                typename boost::serialization::type_info_implementation<
+                    Class>::type>::get_const_instance()) {}
 
   void save_object_data(boost::archive::detail::basic_oarchive& ar,
                         const void* x) const override {
@@ -181,10 +181,9 @@ namespace {
 // classes that are written through a pointer to a base.
 template <class... Classes>
 void registerExportedClasses() {
-  (static_cast<void>(
-       boost::serialization::singleton<
-           boost::archive::detail::pointer_oserializer<
-               NarrowOArchive, Classes>>::get_const_instance()),
+  (static_cast<void>(boost::serialization::singleton<
+                     boost::archive::detail::pointer_oserializer<
+                         NarrowOArchive, Classes>>::get_const_instance()),
    ...);
 }
 
