@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 #include <typeinfo>
+#include <utility>
 
 #include "persistence/SampleDatabase.h"
 #include "persistence/narrow/NarrowSampleWriter.h"
@@ -48,6 +49,7 @@ const StoredSample kStoredSamples[] = {
     {"sample-v4.vdb", 4, ClassVersions::kCurrent},
     {"sample-v5.vdb", 5, ClassVersions::kCurrent},
     {"sample-v3-old-classes.vdb", 3, ClassVersions::kOld},
+    {"sample-v5-old-classes.vdb", 5, ClassVersions::kOld},
 };
 
 // The archive fuzzer starts from some of them.
@@ -170,10 +172,11 @@ TEST(StoredSampleFileTest, FromFileReadsTheStoredSample) {
 
 // CostDatabase 2, Operation 2 and Component 2, as the earlier releases
 // wrote them.
-class OldClassSampleTest : public ::testing::Test {
+class OldClassSampleTest
+    : public ::testing::TestWithParam<std::pair<const char*, unsigned int>> {
  protected:
   void SetUp() override {
-    bytes_ = readFile(storedPath("sample-v3-old-classes.vdb"));
+    bytes_ = readFile(storedPath(GetParam().first));
     ASSERT_FALSE(bytes_.empty());
     db_ = velktest::readArchive(bytes_);
     ASSERT_TRUE(db_->ProcessDB());
@@ -191,15 +194,16 @@ class OldClassSampleTest : public ::testing::Test {
 // The archive was written from the sample; written again from what was
 // read, it gives the same bytes. So every value, list order and shared
 // object that the old layout holds matches the sample.
-TEST_F(OldClassSampleTest, WrittenAgainInTheOldLayoutGivesTheSameBytes) {
-  EXPECT_EQ(bytes_, velktest::narrowArchiveBytes(*db_, 3, ClassVersions::kOld));
+TEST_P(OldClassSampleTest, WrittenAgainInTheOldLayoutGivesTheSameBytes) {
+  EXPECT_EQ(bytes_, velktest::narrowArchiveBytes(*db_, GetParam().second,
+                                                 ClassVersions::kOld));
 }
 
-TEST_F(OldClassSampleTest, DatabaseBeforeVersionThreeHasNoRelationships) {
+TEST_P(OldClassSampleTest, DatabaseBeforeVersionThreeHasNoRelationships) {
   EXPECT_EQ(0, db_->SharingRelationshipCount());
 }
 
-TEST_F(OldClassSampleTest, OperationsBeforeVersionThreeHaveNoComment) {
+TEST_P(OldClassSampleTest, OperationsBeforeVersionThreeHaveNoComment) {
   ASSERT_EQ(2, plan().OperationCount());
   EXPECT_FALSE(plan().OperationAt(0)->getCommentProperty());
   EXPECT_FALSE(plan().ReferenceOperation("Draw")->getCommentProperty());
@@ -211,7 +215,7 @@ TEST_F(OldClassSampleTest, OperationsBeforeVersionThreeHaveNoComment) {
             typeid(*plan().OperationAt(0)->stage()));
 }
 
-TEST_F(OldClassSampleTest, OldComponentsGetTheirOneOperationAndNoChildren) {
+TEST_P(OldClassSampleTest, OldComponentsGetTheirOneOperationAndNoChildren) {
   shared_ptr<Component> pin = component(0);
   shared_ptr<Component> cam = component(1);
   // The single operation of the old layout is the plan's own object.
@@ -235,7 +239,7 @@ TEST_F(OldClassSampleTest, OldComponentsGetTheirOneOperationAndNoChildren) {
   EXPECT_DOUBLE_EQ(80.0, pin->standardMaxAt(0));
 }
 
-TEST_F(OldClassSampleTest, ListsSharingAndTextsMatchTheSample) {
+TEST_P(OldClassSampleTest, ListsSharingAndTextsMatchTheSample) {
   ASSERT_EQ(7, db_->CostPropertyCount());
   EXPECT_EQ(typeid(CostDriverBool), typeid(*db_->CostPropertyAt(0)));
   EXPECT_EQ(typeid(CostDriverIntRange), typeid(*db_->CostPropertyAt(2)));
@@ -258,7 +262,7 @@ TEST_F(OldClassSampleTest, ListsSharingAndTextsMatchTheSample) {
                    db_->UnitConversions().at(QString::fromUtf8("mm\xC2\xB2")));
 }
 
-TEST_F(OldClassSampleTest, SavingWritesTodaysVersionsThatReadBack) {
+TEST_P(OldClassSampleTest, SavingWritesTodaysVersionsThatReadBack) {
   const std::string saved = velktest::archiveBytes(*db_);
   shared_ptr<CostDatabase> again = velktest::readArchive(saved);
   EXPECT_EQ(saved, velktest::archiveBytes(*again));
@@ -266,5 +270,10 @@ TEST_F(OldClassSampleTest, SavingWritesTodaysVersionsThatReadBack) {
   EXPECT_EQ(again->ProcessDB()->OperationAt(0),
             again->BaseAssemblyAt(0)->ComponentAt(0)->operation());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LibraryVersions, OldClassSampleTest,
+    ::testing::Values(std::make_pair("sample-v3-old-classes.vdb", 3u),
+                      std::make_pair("sample-v5-old-classes.vdb", 5u)));
 
 }  // namespace
