@@ -7,6 +7,7 @@
 namespace VelkData {
 
 class CostDatabase;
+class Operation;
 
 // Reaches the identifier, which a database takes from the clock, and the
 // fields of the old layout.
@@ -18,6 +19,16 @@ class CostDatabaseTestPeer {
   // (persistence/narrow/NarrowSampleWriter.cpp).
   template <class Archive>
   static void saveVersionTwo(Archive& archive, const CostDatabase& db);
+};
+
+// Reaches the fields of the old layout.
+class OperationTestPeer {
+ public:
+  // Writes `operation` as class version 2 wrote it: today's fields without
+  // the comment property. Defined beside the writer of old archives
+  // (persistence/narrow/NarrowSampleWriter.cpp).
+  template <class Archive>
+  static void saveVersionTwo(Archive& archive, const Operation& operation);
 };
 
 }  // namespace VelkData

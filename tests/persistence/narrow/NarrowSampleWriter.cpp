@@ -3,9 +3,7 @@
 // the three classes whose layout changed since, their old layouts.
 //
 // The old layouts are written only by this file and read only by the
-// library, so the two do not rest on one reading of them, except for
-// Operation: its version 2 lacks only the last field, which the library's
-// code leaves out for that version.
+// library, so the two do not rest on one reading of them.
 
 #include "NarrowSampleWriter.h"
 
@@ -44,10 +42,7 @@ void saveOldLayout(NarrowOArchive& archive, const VelkData::CostDatabase& db) {
 
 void saveOldLayout(NarrowOArchive& archive,
                    const VelkData::Operation& operation) {
-  // The copy shares every pointee with `operation`, so the same objects are
-  // written; the library's code empties the comment property of the copy.
-  VelkData::Operation copy(operation);
-  boost::serialization::serialize_adl(archive, copy, 2u);
+  VelkData::OperationTestPeer::saveVersionTwo(archive, operation);
 }
 
 void saveOldLayout(NarrowOArchive& archive,
@@ -148,6 +143,20 @@ void CostDatabaseTestPeer::saveVersionTwo(Archive& archive,
   archive << db.opTypKeys_;
   archive << db.processDB_;
   archive << db.presses_;
+}
+
+template <class Archive>
+void OperationTestPeer::saveVersionTwo(Archive& archive,
+                                       const Operation& operation) {
+  archive << operation.label_;
+  archive << operation.type_;
+  archive << operation.baseAssembly_;
+  archive << operation.costDrivers_;
+  archive << operation.length_;
+  archive << operation.width_;
+  archive << operation.height_;
+  archive << operation.shouldBeEmpty_;
+  archive << operation.stage_;
 }
 
 }  // namespace VelkData
