@@ -254,7 +254,8 @@ class Component {
 
  private:
   friend class boost::serialization::access;
-  // Lets the unit tests reach the catalogue table.
+  // Lets the unit tests reach the catalogue table and write archives in the
+  // layout of older class versions.
   friend class ComponentTestPeer;
   // Builds the parameters of a shared component from its inputs' parameters
   // and standard limits (sharing/ComponentSharing.cpp).

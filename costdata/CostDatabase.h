@@ -418,7 +418,8 @@ class CostDatabase : public QObject {
  private:
   friend class boost::serialization::access;
   // Lets the tests give sample databases a fixed identifier, so that their
-  // archives are the same bytes on every run.
+  // archives are the same bytes on every run, and write archives in the
+  // layout of older class versions.
   friend class CostDatabaseTestPeer;
   // Defined with the archive code in persistence/.
   template <class Archive>

@@ -244,6 +244,8 @@ class Operation {
 
  private:
   friend class boost::serialization::access;
+  // Lets the tests write archives in the layout of older class versions.
+  friend class OperationTestPeer;
   // Defined with the archive code in persistence/.
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);

@@ -45,8 +45,8 @@ class LINEFEATURE;
 class PATCHFEATURE;
 
 // The utilities library's records are not ours to change; they are written
-// through their accessors and public fields. Defined and instantiated in
-// persistence/ExternalRecordsArchive.cpp.
+// through their accessors and public fields. Defined in
+// persistence/ExternalRecordsArchive.ipp.
 template <class Archive>
 void serialize(Archive& archive, Stage& stage, const unsigned int version);
 template <class Archive>
@@ -85,7 +85,7 @@ class ToolMaterial;
 class componentShareRelationship;
 
 // A tool dimension is a plain record of three shared pointers. Defined in
-// persistence/CostDataArchive.cpp.
+// persistence/CostDataArchive.ipp.
 template <class Archive>
 void serialize(Archive& archive, Operation::Triplet& triplet,
                const unsigned int version);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "costdata/Component.h"
+#include "costdata/ComponentTestPeer.h"
 #include "costdata/CostDriverDouble.h"
 #include "costdata/Operation.h"
 #include "formula/FormulaContainer.h"
@@ -14,13 +15,6 @@
 #include "support/TestUtil.h"
 
 namespace TamberData {
-
-class ComponentTestPeer {
- public:
-  static std::string keyFromLabel(const std::string& label) {
-    return Component::getComponentKeyFromLabel(label);
-  }
-};
 
 namespace {
 

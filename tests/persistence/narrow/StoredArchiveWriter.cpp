@@ -10,9 +10,6 @@
 // Usage: velkdata_stored_writer <output folder>
 
 #include <boost/archive/binary_oarchive.hpp>
-#include <boost/archive/impl/archive_serializer_map.ipp>
-#include <boost/archive/impl/basic_binary_oarchive.ipp>
-#include <boost/archive/impl/basic_binary_oprimitive.ipp>
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/export.hpp>
 #include <boost/serialization/list.hpp>
@@ -33,19 +30,6 @@
 #include <vector>
 
 #include "NarrowOArchive.h"
-
-namespace boost {
-namespace archive {
-template class detail::archive_serializer_map<velktest::NarrowOArchive>;
-template class basic_binary_oprimitive<velktest::NarrowOArchive,
-                                       std::ostream::char_type,
-                                       std::ostream::traits_type>;
-template class basic_binary_oarchive<velktest::NarrowOArchive>;
-template class binary_oarchive_impl<velktest::NarrowOArchive,
-                                    std::ostream::char_type,
-                                    std::ostream::traits_type>;
-}  // namespace archive
-}  // namespace boost
 
 namespace stored {
 

@@ -1,5 +1,12 @@
 // The archive form of the process plan: the process database, its factories
 // and definitions, the part feature tree and the processing units.
+//
+// Included by ProcessPlanArchiveInstances.cpp, which instantiates it
+// for the library's writer and reader, and by tests that write these
+// classes through archives of their own. Not installed.
+
+#ifndef VELKDATA_PERSISTENCE_PROCESSPLANARCHIVE_IPP
+#define VELKDATA_PERSISTENCE_PROCESSPLANARCHIVE_IPP
 
 #include <set>
 
@@ -270,20 +277,6 @@ void PartFeatureGroup::serialize(Archive& archive, const unsigned int) {
   archive& userDefinedMaxDiameter_;
 }
 
-VELKDATA_ARCHIVE_INSTANTIATE(ProcessDatabase)
-VELKDATA_ARCHIVE_INSTANTIATE(ProcessingUnit)
-VELKDATA_ARCHIVE_INSTANTIATE(ProcessingSequence)
-VELKDATA_ARCHIVE_INSTANTIATE(Constraint)
-VELKDATA_ARCHIVE_INSTANTIATE(ProcessFactoryFeature)
-VELKDATA_ARCHIVE_INSTANTIATE(FeatureTypeFactory)
-VELKDATA_ARCHIVE_INSTANTIATE(FeatureGroupFactory)
-VELKDATA_ARCHIVE_INSTANTIATE(FeatureParameterFactory)
-VELKDATA_ARCHIVE_INSTANTIATE(FeatureDefinition)
-VELKDATA_ARCHIVE_INSTANTIATE(ParameterDefinition)
-VELKDATA_ARCHIVE_INSTANTIATE(PartFeature)
-VELKDATA_ARCHIVE_INSTANTIATE(PartGeometry)
-VELKDATA_ARCHIVE_INSTANTIATE(PartGeometryCurve)
-VELKDATA_ARCHIVE_INSTANTIATE(PartGeometryPatch)
-VELKDATA_ARCHIVE_INSTANTIATE(PartFeatureGroup)
-
 }  // namespace TamberData
+
+#endif  // VELKDATA_PERSISTENCE_PROCESSPLANARCHIVE_IPP

@@ -1,5 +1,12 @@
 // The archive form of the utilities library's stage descriptions and
 // geometry records, written through their accessors and public fields.
+//
+// Included by ExternalRecordsArchiveInstances.cpp, which instantiates it
+// for the library's writer and reader, and by tests that write these
+// classes through archives of their own. Not installed.
+
+#ifndef VELKDATA_PERSISTENCE_EXTERNALRECORDSARCHIVE_IPP
+#define VELKDATA_PERSISTENCE_EXTERNALRECORDSARCHIVE_IPP
 
 #include "costdata/CostDriverEnum.h"
 #include "costdata/CostProperty.h"
@@ -106,15 +113,6 @@ void serialize(Archive& archive, PATCHFEATURE& record,
   }
 }
 
-#define VELKDATA_ARCHIVE_INSTANTIATE_FREE(Record)                     \
-  template void serialize<boost::archive::binary_oarchive>(           \
-      boost::archive::binary_oarchive&, Record&, const unsigned int); \
-  template void serialize<VelkData::CheckedIArchive>(                 \
-      VelkData::CheckedIArchive&, Record&, const unsigned int);
-
-VELKDATA_ARCHIVE_INSTANTIATE_FREE(Stage)
-VELKDATA_ARCHIVE_INSTANTIATE_FREE(DrawingStage)
-VELKDATA_ARCHIVE_INSTANTIATE_FREE(LINEFEATURE)
-VELKDATA_ARCHIVE_INSTANTIATE_FREE(PATCHFEATURE)
-
 }  // namespace VelkUtils
+
+#endif  // VELKDATA_PERSISTENCE_EXTERNALRECORDSARCHIVE_IPP

@@ -1,6 +1,13 @@
 // The archive form of the cost master data: records, surcharges, presses,
 // the component cost catalogue, operations, base assemblies, components,
 // share relationships and the cost database itself.
+//
+// Included by CostDataArchiveInstances.cpp, which instantiates it
+// for the library's writer and reader, and by tests that write these
+// classes through archives of their own. Not installed.
+
+#ifndef VELKDATA_PERSISTENCE_COSTDATAARCHIVE_IPP
+#define VELKDATA_PERSISTENCE_COSTDATAARCHIVE_IPP
 
 #include <list>
 
@@ -239,25 +246,6 @@ void CostDatabase::serialize(Archive& archive, const unsigned int version) {
   }
 }
 
-VELKDATA_ARCHIVE_INSTANTIATE(ToolMaterial)
-VELKDATA_ARCHIVE_INSTANTIATE(PriceUnit)
-VELKDATA_ARCHIVE_INSTANTIATE(ManufacturingStep)
-VELKDATA_ARCHIVE_INSTANTIATE(Surcharge)
-VELKDATA_ARCHIVE_INSTANTIATE(Press)
-VELKDATA_ARCHIVE_INSTANTIATE(ComponentCostFactory)
-VELKDATA_ARCHIVE_INSTANTIATE(ComponentCostsValueSlot)
-VELKDATA_ARCHIVE_INSTANTIATE(ComponentCostValueRange)
-VELKDATA_ARCHIVE_INSTANTIATE(ComponentCost)
-VELKDATA_ARCHIVE_INSTANTIATE(BaseAssembly)
-VELKDATA_ARCHIVE_INSTANTIATE(Operation)
-VELKDATA_ARCHIVE_INSTANTIATE(componentShareRelationship)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDatabase)
-
-template void serialize<boost::archive::binary_oarchive>(
-    boost::archive::binary_oarchive&, Operation::Triplet&, const unsigned int);
-template void serialize<CheckedIArchive>(CheckedIArchive&, Operation::Triplet&,
-                                         const unsigned int);
-
 }  // namespace VelkData
 
 namespace TamberData {
@@ -318,6 +306,6 @@ void Component::serialize(Archive& archive, const unsigned int version) {
   boost::serialization::split_member(archive, *this, version);
 }
 
-VELKDATA_ARCHIVE_INSTANTIATE(Component)
-
 }  // namespace TamberData
+
+#endif  // VELKDATA_PERSISTENCE_COSTDATAARCHIVE_IPP

@@ -1,4 +1,11 @@
 // The archive form of the formula container and of the cost properties.
+//
+// Included by CostPropertyArchiveInstances.cpp, which instantiates it
+// for the library's writer and reader, and by tests that write these
+// classes through archives of their own. Not installed.
+
+#ifndef VELKDATA_PERSISTENCE_COSTPROPERTYARCHIVE_IPP
+#define VELKDATA_PERSISTENCE_COSTPROPERTYARCHIVE_IPP
 
 #include <boost/archive/archive_exception.hpp>
 
@@ -123,14 +130,6 @@ void CostDriverEnum::serialize(Archive& archive, const unsigned int) {
   archive& index_;
 }
 
-VELKDATA_ARCHIVE_INSTANTIATE(FormulaContainer)
-VELKDATA_ARCHIVE_INSTANTIATE(CostProperty)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDriver)
-VELKDATA_ARCHIVE_INSTANTIATE(CostPropertyString)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDriverBool)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDriverInt)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDriverDouble)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDriverIntRange)
-VELKDATA_ARCHIVE_INSTANTIATE(CostDriverEnum)
-
 }  // namespace VelkData
+
+#endif  // VELKDATA_PERSISTENCE_COSTPROPERTYARCHIVE_IPP

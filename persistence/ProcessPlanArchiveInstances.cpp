@@ -1,0 +1,24 @@
+// Instantiates the archive code of the process plan for the library's writer
+// and reader.
+
+#include "persistence/ProcessPlanArchive.ipp"
+
+namespace TamberData {
+
+VELKDATA_ARCHIVE_INSTANTIATE(ProcessDatabase)
+VELKDATA_ARCHIVE_INSTANTIATE(ProcessingUnit)
+VELKDATA_ARCHIVE_INSTANTIATE(ProcessingSequence)
+VELKDATA_ARCHIVE_INSTANTIATE(Constraint)
+VELKDATA_ARCHIVE_INSTANTIATE(ProcessFactoryFeature)
+VELKDATA_ARCHIVE_INSTANTIATE(FeatureTypeFactory)
+VELKDATA_ARCHIVE_INSTANTIATE(FeatureGroupFactory)
+VELKDATA_ARCHIVE_INSTANTIATE(FeatureParameterFactory)
+VELKDATA_ARCHIVE_INSTANTIATE(FeatureDefinition)
+VELKDATA_ARCHIVE_INSTANTIATE(ParameterDefinition)
+VELKDATA_ARCHIVE_INSTANTIATE(PartFeature)
+VELKDATA_ARCHIVE_INSTANTIATE(PartGeometry)
+VELKDATA_ARCHIVE_INSTANTIATE(PartGeometryCurve)
+VELKDATA_ARCHIVE_INSTANTIATE(PartGeometryPatch)
+VELKDATA_ARCHIVE_INSTANTIATE(PartFeatureGroup)
+
+}  // namespace TamberData
