@@ -3,6 +3,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "costdata/CostProperty.h"
@@ -120,11 +121,18 @@ class CostDriver : public CostProperty {
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);
 
+  // The drivers a change of this one reaches, in the order they are asked,
+  // with the has-impact-on entries between them; see CostDriver.cpp.
+  struct ChangePlan;
+
   // Runs a change that starts at `source`.
   static void propagateFrom(CostDriver& source);
+  // The plan of a change of this driver as the graph is now, made anew
+  // when the graph changed shape since it was made.
+  std::shared_ptr<const ChangePlan> changePlan();
 
   // Whether reading this driver evaluates its formula.
-  bool computesOnRead() const { return !doCacheValue_ && !hasValue(); }
+  bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
   // Whether this driver's result of the read under way is remembered.
   bool remembered() const {
     return DriverReadScope::remembering() &&
@@ -134,8 +142,7 @@ class CostDriver : public CostProperty {
   // driver's formulas will read, so that its own evaluation finds them all
   // remembered. Walks with its own stack instead of recursing; gives up
   // (and switches reuse off) when the upstream graph has a cycle.
-  void evaluateUpstream(
-      const boost::shared_ptr<FormulaContainer>& container) const;
+  void evaluateUpstream(const FormulaContainer* container) const;
 
   mutable bool evaluating_;
   bool notifying_;
@@ -147,11 +154,16 @@ class CostDriver : public CostProperty {
   mutable double rememberedValue_;
   mutable bool rememberedFailed_;
   mutable std::string rememberedFailure_;
-  // Whether the upstream walk under way has this driver on its stack.
-  mutable bool upstreamOpen_;
-  // The change whose walk numbered this driver last, and the number.
+  // The upstream walk that has this driver on its stack; 0 or a walk that
+  // has ended when none has.
+  mutable unsigned long long upstreamWalk_;
+  // The walk that numbered this driver last while making a change plan,
+  // and the number.
   unsigned long long walkMark_;
   std::size_t walkIndex_;
+  // Made on the first change of this driver and kept while the graph keeps
+  // its shape; shared with the changes that are running it.
+  std::shared_ptr<const ChangePlan> changePlan_;
 };
 
 }  // namespace VelkData

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "costdata/CostDriver.h"
+#include "costdata/DriverGraphVersion.h"
 #include "costdata/DriverReadScope.h"
 #include "external/XoloClient.h"
 #include "external/XoloExceptions.h"
@@ -73,6 +74,16 @@ void eraseSameId(std::vector<boost::weak_ptr<CostDriver>>& list,
 
 }  // namespace
 
+FormulaContainer::ShapeNotice& FormulaContainer::ShapeNotice::operator=(
+    const ShapeNotice&) {
+  DriverGraphVersion::changed();
+  return *this;
+}
+
+FormulaContainer::ShapeNotice::~ShapeNotice() {
+  DriverGraphVersion::changed();
+}
+
 FormulaContainer::FormulaContainer()
     : stage_(-1), recentIndex_(0), session_(nullptr) {}
 
@@ -96,11 +107,13 @@ void FormulaContainer::addFormula(const std::string& text) {
   boost::shared_ptr<Formula> formula(new Formula(text));
   formulas_.push_back(formula);
   formulaStrings_.push_back(text);
+  sessionNames_.clear();
 }
 
 void FormulaContainer::setFormulaAt(int i, const std::string& text) {
   if (text.empty() || i < 0) return;
   boost::shared_ptr<Formula> formula(new Formula(text));
+  sessionNames_.clear();
   if (i >= formulaCount()) {
     // Appending keeps texts and formulas index for index, so the new text
     // evaluates instead of silently yielding 0.
@@ -116,9 +129,13 @@ void FormulaContainer::setFormulaAt(int i, const std::string& text) {
 
 void FormulaContainer::addFormulaString(const std::string& text) {
   formulaStrings_.push_back(text);
+  sessionNames_.clear();
 }
 
-void FormulaContainer::deleteFormulaStrings() { formulaStrings_.clear(); }
+void FormulaContainer::deleteFormulaStrings() {
+  formulaStrings_.clear();
+  sessionNames_.clear();
+}
 
 int FormulaContainer::formulaCount() const {
   return static_cast<int>(formulaStrings_.size());
@@ -164,6 +181,7 @@ void FormulaContainer::addDependency(
   if (!driver) return;
   eraseSameId(dependencies_, driver);
   dependencies_.push_back(driver);
+  DriverGraphVersion::changed();
 }
 
 void FormulaContainer::replaceDependencyIFAvailable(
@@ -174,6 +192,7 @@ void FormulaContainer::replaceDependencyIFAvailable(
     if (d->id() == id) {
       eraseSameId(dependencies_, driver);
       dependencies_.push_back(driver);
+      DriverGraphVersion::changed();
       return;
     }
   }
@@ -183,9 +202,13 @@ void FormulaContainer::removeDependency(
     const boost::shared_ptr<CostDriver>& driver) {
   if (!driver) return;
   eraseSameId(dependencies_, driver);
+  DriverGraphVersion::changed();
 }
 
-void FormulaContainer::removeAllDependencies() { dependencies_.clear(); }
+void FormulaContainer::removeAllDependencies() {
+  dependencies_.clear();
+  DriverGraphVersion::changed();
+}
 
 int FormulaContainer::dependencyCount() const {
   return static_cast<int>(dependencies_.size());
@@ -201,12 +224,14 @@ void FormulaContainer::addHasImpactOn(
   if (!driver) return;
   eraseSameId(hasImpactOn_, driver);
   hasImpactOn_.push_back(driver);
+  DriverGraphVersion::changed();
 }
 
 void FormulaContainer::removeHasImpactOn(
     const boost::shared_ptr<CostDriver>& driver) {
   if (!driver) return;
   eraseSameId(hasImpactOn_, driver);
+  DriverGraphVersion::changed();
 }
 
 std::vector<boost::shared_ptr<CostDriver>>
@@ -258,21 +283,35 @@ void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   }
 }
 
-void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
-  const std::string text = formulaAt(i);
-  const std::string prefix = norixKeyPrefix();
-  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
-  if (!session_) {
-    if (text.find(prefix) != std::string::npos) {
-      throw VelkCOM::NorixError(
-          "QorSession is not set when trying to set formula" + text);
+const std::vector<std::string>& FormulaContainer::sessionNamesOf(int i) {
+  if (sessionNames_.size() != formulaStrings_.size()) {
+    const std::string prefix = norixKeyPrefix();
+    sessionNames_.assign(formulaStrings_.size(), std::vector<std::string>());
+    for (size_t k = 0; k < formulaStrings_.size(); ++k) {
+      const std::string& text = formulaStrings_[k];
+      std::string::size_type pos = text.find(prefix);
+      while (pos != std::string::npos) {
+        const std::string::size_type end = nameEnd(text, pos);
+        sessionNames_[k].push_back(text.substr(pos, end - pos));
+        pos = text.find(prefix, end);
+      }
     }
-    return;
   }
-  std::string::size_type pos = text.find(prefix);
-  while (pos != std::string::npos) {
-    const std::string::size_type end = nameEnd(text, pos);
-    const std::string name = text.substr(pos, end - pos);
+  return sessionNames_[i];
+}
+
+void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
+  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  if (i < 0 || i >= formulaCount() || sessionNamesOf(i).empty()) return;
+  if (!session_) {
+    throw VelkCOM::NorixError(
+        "QorSession is not set when trying to set formula" +
+        formulaStrings_[i]);
+  }
+  // Copies: the session is the host's code and may change this container.
+  const std::string text = formulaStrings_[i];
+  const std::vector<std::string> names = sessionNamesOf(i);
+  for (const std::string& name : names) {
     try {
       const double value = session_->GetDataByName(name, stage_);
       if (i < compiledFormulaCount()) formulas_[i]->setVariable(name, value);
@@ -281,14 +320,16 @@ void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
              text.c_str(), e.what());
       throw;
     }
-    pos = text.find(prefix, end);
   }
 }
 
 void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
   const boost::shared_ptr<TamberData::PartFeature> feature = partFeature();
-  if (!feature || i < 0 || i >= compiledFormulaCount()) return;
-  const std::string text = formulaAt(i);
+  if (!feature || i < 0 || i >= compiledFormulaCount() || i >= formulaCount()) {
+    return;
+  }
+  // The feature only answers numbers; it cannot change the text.
+  const std::string& text = formulaStrings_[i];
   const int count = feature->userDefinedParametersCount();
   for (int k = 0; k < count; ++k) {
     const std::string userName = feature->userDefinedParameterAt(k);
@@ -475,6 +516,7 @@ void FormulaContainer::copyTo(
     target->addHasImpactOn(d);
   }
   target->formulaStrings_ = formulaStrings_;
+  target->sessionNames_ = sessionNames_;
   target->formulas_ = fresh;
   target->session_ = session_;
   target->stage_ = stage_;

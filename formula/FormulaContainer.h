@@ -223,12 +223,30 @@ class FormulaContainer {
   void setPartFeatureValuesOfFormulaAt(int i);
   double evalFormulaAt(int i);
 
+  // The session names of text `i` in the order binding asks for them, one
+  // per occurrence of the prefix. Kept between evaluations, since the scan
+  // is as dear as the evaluation of a short formula; found again after any
+  // change of the texts.
+  // REQUIRES: 0 <= i < formulaCount()
+  const std::vector<std::string>& sessionNamesOf(int i);
+
   // `text` with each dependency id written as "(id = value)".
   std::string substituteDependencies(const std::string& text) const;
   // "FormulaContainer are: \n" and one id per line; "" without
   // dependencies.
   std::string dependencyList() const;
 
+  // Assigning or destroying a container may change the shape of the driver
+  // graph; this member says so, so that the copy operations can stay the
+  // member-wise ones.
+  struct ShapeNotice {
+    ShapeNotice() = default;
+    ShapeNotice(const ShapeNotice&) = default;
+    ShapeNotice& operator=(const ShapeNotice&);
+    ~ShapeNotice();
+  };
+
+  ShapeNotice shapeNotice_;
   int stage_;
   int recentIndex_;
   VelkCOM::XoloClient* session_;
@@ -237,6 +255,8 @@ class FormulaContainer {
   std::vector<boost::weak_ptr<CostDriver>> hasImpactOn_;
   std::vector<std::string> formulaStrings_;
   std::vector<boost::shared_ptr<Formula>> formulas_;
+  // Per text, see `sessionNamesOf`; stale unless as long as the text list.
+  std::vector<std::vector<std::string>> sessionNames_;
 };
 
 }  // namespace VelkData
