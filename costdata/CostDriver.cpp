@@ -314,13 +314,14 @@ void CostDriver::setDependency(
   if (formulas()) formulas()->addPartFeatureDependency(f);
 }
 
-double CostDriver::evaluateFormula(bool* fresh) const {
-  DriverReadScope read;
+double CostDriver::computeFormula(bool* fresh) const {
   if (fresh) *fresh = false;
+  // Only an open read remembers, so a remembered value needs no scope.
   if (remembered()) {
     if (rememberedFailed_) throw NoFormulaResultException(rememberedFailure_);
     return rememberedValue_;
   }
+  DriverReadScope read;
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();
   if (DriverReadScope::remembering() && !evaluating_) {

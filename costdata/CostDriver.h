@@ -99,7 +99,14 @@ class CostDriver : public CostProperty {
   // given, tells whether this call computed it, so that a line reporting an
   // odd result is written once per read.
   // Throws `NoFormulaResultException` as `doubleValue` does.
-  double evaluateFormula(bool* fresh = nullptr) const;
+  double evaluateFormula(bool* fresh = nullptr) const {
+    // Most reads within a read or change find the value remembered.
+    if (remembered() && !rememberedFailed_) {
+      if (fresh) *fresh = false;
+      return rememberedValue_;
+    }
+    return computeFormula(fresh);
+  }
 
   // Passes a change of this driver on to every driver it reaches, in the
   // order described above. Called from within this driver's own
@@ -130,6 +137,9 @@ class CostDriver : public CostProperty {
   // The plan of a change of this driver as the graph is now, made anew
   // when the graph changed shape since it was made.
   std::shared_ptr<const ChangePlan> changePlan();
+
+  // `evaluateFormula` past a remembered value.
+  double computeFormula(bool* fresh) const;
 
   // Whether reading this driver evaluates its formula.
   bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }

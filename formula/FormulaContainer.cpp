@@ -107,13 +107,13 @@ void FormulaContainer::addFormula(const std::string& text) {
   boost::shared_ptr<Formula> formula(new Formula(text));
   formulas_.push_back(formula);
   formulaStrings_.push_back(text);
-  sessionNames_.clear();
+  textsChanged();
 }
 
 void FormulaContainer::setFormulaAt(int i, const std::string& text) {
   if (text.empty() || i < 0) return;
   boost::shared_ptr<Formula> formula(new Formula(text));
-  sessionNames_.clear();
+  textsChanged();
   if (i >= formulaCount()) {
     // Appending keeps texts and formulas index for index, so the new text
     // evaluates instead of silently yielding 0.
@@ -129,20 +129,12 @@ void FormulaContainer::setFormulaAt(int i, const std::string& text) {
 
 void FormulaContainer::addFormulaString(const std::string& text) {
   formulaStrings_.push_back(text);
-  sessionNames_.clear();
+  textsChanged();
 }
 
 void FormulaContainer::deleteFormulaStrings() {
   formulaStrings_.clear();
-  sessionNames_.clear();
-}
-
-int FormulaContainer::formulaCount() const {
-  return static_cast<int>(formulaStrings_.size());
-}
-
-int FormulaContainer::compiledFormulaCount() const {
-  return static_cast<int>(formulas_.size());
+  textsChanged();
 }
 
 std::string FormulaContainer::formulaAt(int i) const {
@@ -283,25 +275,27 @@ void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   }
 }
 
-const std::vector<std::string>& FormulaContainer::sessionNamesOf(int i) {
-  if (sessionNames_.size() != formulaStrings_.size()) {
-    const std::string prefix = norixKeyPrefix();
-    sessionNames_.assign(formulaStrings_.size(), std::vector<std::string>());
-    for (size_t k = 0; k < formulaStrings_.size(); ++k) {
-      const std::string& text = formulaStrings_[k];
-      std::string::size_type pos = text.find(prefix);
-      while (pos != std::string::npos) {
-        const std::string::size_type end = nameEnd(text, pos);
-        sessionNames_[k].push_back(text.substr(pos, end - pos));
-        pos = text.find(prefix, end);
-      }
+void FormulaContainer::scanSessionNames() {
+  const std::string prefix = norixKeyPrefix();
+  sessionNames_.assign(formulaStrings_.size(), std::vector<std::string>());
+  anySessionName_ = false;
+  for (size_t k = 0; k < formulaStrings_.size(); ++k) {
+    const std::string& text = formulaStrings_[k];
+    std::string::size_type pos = text.find(prefix);
+    while (pos != std::string::npos) {
+      const std::string::size_type end = nameEnd(text, pos);
+      sessionNames_[k].push_back(text.substr(pos, end - pos));
+      anySessionName_ = true;
+      pos = text.find(prefix, end);
     }
   }
-  return sessionNames_[i];
+  sessionNamesKnown_ = true;
 }
 
 void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
   if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  if (!sessionNamesKnown_) scanSessionNames();
+  if (!anySessionName_) return;
   if (i < 0 || i >= formulaCount() || sessionNamesOf(i).empty()) return;
   if (!session_) {
     throw VelkCOM::NorixError(
@@ -324,6 +318,8 @@ void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
 }
 
 void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
+  // Checked first: most containers have no feature, and locking costs.
+  if (partFeature_.expired()) return;
   const boost::shared_ptr<TamberData::PartFeature> feature = partFeature();
   if (!feature || i < 0 || i >= compiledFormulaCount() || i >= formulaCount()) {
     return;
@@ -373,31 +369,29 @@ double FormulaContainer::evalFormulaDouble() {
   // driver reached along several paths is computed once.
   DriverReadScope read;
   const int count = formulaCount();
+  // With alternatives the next formula gets its chance; a single formula
+  // is worth a message that tells why it failed. Built only on failure,
+  // since every read of a driver comes through here.
+  auto failed = [this, count](const char* what, const std::string& message) {
+    if (count == 1) {
+      throw NoFormulaResultException(std::string(what) +
+                                     " when setting parameters for formula " +
+                                     formulaStrings_[0] + ": " + message);
+    }
+  };
   for (int i = 0; i < count; ++i) {
     recentIndex_ = i;
-    std::string prefix;
-    std::string message;
     try {
       setCDValuesOfFormulaAt(i);
       setXoloValuesOfFormulaAt(i);
       setPartFeatureValuesOfFormulaAt(i);
       return evalFormulaAt(i);
     } catch (const NoFormulaResultException& e) {
-      prefix = "NoFormulaResultException";
-      message = e.message();
+      failed("NoFormulaResultException", e.message());
     } catch (const VelkCOM::NorixNameNotFound& e) {
-      prefix = "NorixNameNotFound";
-      message = e.what();
+      failed("NorixNameNotFound", e.what());
     } catch (const VelkCOM::NorixError& e) {
-      prefix = "NorixError";
-      message = e.what();
-    }
-    // With alternatives the next formula gets its chance; a single formula
-    // is worth a message that tells why it failed.
-    if (count == 1) {
-      throw NoFormulaResultException(prefix +
-                                     " when setting parameters for formula " +
-                                     formulaStrings_[0] + ": " + message);
+      failed("NorixError", e.what());
     }
   }
   recentIndex_ = -1;
@@ -517,6 +511,8 @@ void FormulaContainer::copyTo(
   }
   target->formulaStrings_ = formulaStrings_;
   target->sessionNames_ = sessionNames_;
+  target->sessionNamesKnown_ = sessionNamesKnown_;
+  target->anySessionName_ = anySessionName_;
   target->formulas_ = fresh;
   target->session_ = session_;
   target->stage_ = stage_;

@@ -85,11 +85,13 @@ class FormulaContainer {
   void deleteFormulaStrings();
 
   // Number of texts.
-  int formulaCount() const;
+  int formulaCount() const { return static_cast<int>(formulaStrings_.size()); }
 
   // Number of compiled formulas; differs from `formulaCount` only after
   // `addFormulaString` or `deleteFormulaStrings`.
-  int compiledFormulaCount() const;
+  int compiledFormulaCount() const {
+    return static_cast<int>(formulas_.size());
+  }
 
   // Text `i`; "" when `i` is out of range.
   std::string formulaAt(int i) const;
@@ -228,7 +230,16 @@ class FormulaContainer {
   // is as dear as the evaluation of a short formula; found again after any
   // change of the texts.
   // REQUIRES: 0 <= i < formulaCount()
-  const std::vector<std::string>& sessionNamesOf(int i);
+  const std::vector<std::string>& sessionNamesOf(int i) {
+    if (!sessionNamesKnown_) scanSessionNames();
+    return sessionNames_[i];
+  }
+  void scanSessionNames();
+  // Forgets the session names, after a change of the texts.
+  void textsChanged() {
+    sessionNamesKnown_ = false;
+    sessionNames_.clear();
+  }
 
   // `text` with each dependency id written as "(id = value)".
   std::string substituteDependencies(const std::string& text) const;
@@ -247,6 +258,10 @@ class FormulaContainer {
   };
 
   ShapeNotice shapeNotice_;
+  // Whether `sessionNames_` holds the names of the texts as they are, and
+  // whether any text names one; next to the members every evaluation reads.
+  bool sessionNamesKnown_ = false;
+  bool anySessionName_ = false;
   int stage_;
   int recentIndex_;
   VelkCOM::XoloClient* session_;
@@ -255,7 +270,7 @@ class FormulaContainer {
   std::vector<boost::weak_ptr<CostDriver>> hasImpactOn_;
   std::vector<std::string> formulaStrings_;
   std::vector<boost::shared_ptr<Formula>> formulas_;
-  // Per text, see `sessionNamesOf`; stale unless as long as the text list.
+  // Per text, see `sessionNamesOf`.
   std::vector<std::vector<std::string>> sessionNames_;
 };
 
