@@ -192,6 +192,12 @@ class UpstreamWalkScope {
   std::size_t base_;
 };
 
+// A container without a compiled formula binds nothing, so it reads none
+// of its dependencies.
+bool readsDependencies(const FormulaContainer* c) {
+  return c && c->formulaCount() > 0 && c->compiledFormulaCount() > 0;
+}
+
 }  // namespace
 
 // The drivers a change of the source reaches, numbered in the order in
@@ -324,7 +330,10 @@ double CostDriver::computeFormula(bool* fresh) const {
   DriverReadScope read;
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();
-  if (DriverReadScope::remembering() && !evaluating_) {
+  // Usually everything upstream is known already (a change evaluates in
+  // topological order, and a walk evaluates deepest first).
+  if (DriverReadScope::remembering() && !evaluating_ &&
+      !upstreamKnown(container)) {
     evaluateUpstream(container);
   }
 
@@ -352,25 +361,20 @@ double CostDriver::computeFormula(bool* fresh) const {
   return value;
 }
 
-void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
-  // A container without a compiled formula binds nothing, so it reads none
-  // of its dependencies.
-  auto reads = [](const FormulaContainer* c) {
-    return c && c->formulaCount() > 0 && c->compiledFormulaCount() > 0;
-  };
-  if (!reads(container)) return;
-  // Usually everything upstream is known already (a change evaluates in
-  // topological order, and a walk evaluates deepest first).
-  bool known = true;
+bool CostDriver::upstreamKnown(const FormulaContainer* container) {
+  if (!readsDependencies(container)) return true;
   for (const boost::shared_ptr<CostDriver>& dependency :
        container->dependencies()) {
     if (dependency && dependency->computesOnRead() &&
         !dependency->remembered()) {
-      known = false;
-      break;
+      return false;
     }
   }
-  if (known) return;
+  return true;
+}
+
+void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
+  auto reads = readsDependencies;
 
   // The frames hold plain pointers, valid while the graph keeps the shape
   // it has now. Drivers on the stack carry the walk's number, so that

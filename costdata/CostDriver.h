@@ -38,6 +38,12 @@ namespace VelkData {
 // A re-evaluation that fails ends the change with its
 // `NoFormulaResultException`; the drivers after it in that order keep their
 // previous stored values.
+// A driver finds the drivers its change reaches once and keeps that plan
+// until the graph changes shape (see `DriverGraphVersion`). When the host's
+// code changes the graph during a change, the change goes on over the
+// drivers it had reached, as the lists now link them; a driver destroyed
+// meanwhile is not asked, and drivers linked meanwhile are left to the next
+// change.
 //
 // Reads are lazy: a computed value is evaluated from its formula whenever it
 // is read. Within one top-level read or change (see `DriverReadScope`) each
@@ -153,6 +159,8 @@ class CostDriver : public CostProperty {
   // remembered. Walks with its own stack instead of recursing; gives up
   // (and switches reuse off) when the upstream graph has a cycle.
   void evaluateUpstream(const FormulaContainer* container) const;
+  // Whether every computed driver `container` reads is remembered.
+  static bool upstreamKnown(const FormulaContainer* container);
 
   mutable bool evaluating_;
   bool notifying_;
