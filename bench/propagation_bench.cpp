@@ -15,8 +15,11 @@
 // The library's sample database at 4 and 400 operations gives rows of a
 // real model, per size:
 //  - sample change:   one setValue on the part length "PART_LENGTH", which
-//                     the tool dimensions of every operation read, and the
-//                     component parameters read those;
+//                     the tool dimensions of every operation read. A
+//                     has-impact-on list keeps one driver per id, and the
+//                     operations repeat their drivers' ids, so a change
+//                     reaches only the driver of each id linked last: the
+//                     rows measure a small change, mostly its fixed cost;
 //  - sample read:     after such a change, each re-evaluated driver read on
 //                     its own (as a host fills a table), in topological order;
 //  - sample floor:    the formulas of the re-evaluated drivers, bound by name
