@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "costdata/DriverGraphVersion.h"
 #include "costdata/DriverReadScope.h"
 #include "formula/FormulaContainer.h"
 #include "formula/NoFormulaResultException.h"
@@ -96,25 +99,124 @@ class PropagationScope {
   Propagation* outer_;
 };
 
-// One driver reachable from the source of a change.
-struct Reached {
-  CostDriver* driver;
-  // Keeps the driver alive while the change runs, whatever it unlinks.
-  boost::shared_ptr<CostDriver> owner;
-  boost::shared_ptr<FormulaContainer> container;
-  // Its place in the order in which drivers are asked.
-  std::size_t position;
-  bool asked;
-};
-
-// Counts the changes started, so that each walk can mark the drivers it
+// Counts the plan walks started, so that each walk can mark the drivers it
 // reaches without clearing the marks of the one before.
 unsigned long long& walksStarted() {
   static unsigned long long count = 0;
   return count;
 }
 
+// Which of the drivers of a change have been asked, one flag per driver of
+// its plan. The buffers are kept from one change to the next, one per level
+// of nesting, so that a change allocates nothing.
+class AskedFlags {
+ public:
+  explicit AskedFlags(std::size_t count) {
+    if (pool().size() == depth()) pool().emplace_back();
+    flags_ = &pool()[depth()++];
+    flags_->assign(count, 0);
+  }
+  ~AskedFlags() { --depth(); }
+  AskedFlags(const AskedFlags&) = delete;
+  AskedFlags& operator=(const AskedFlags&) = delete;
+
+  unsigned char& operator[](std::size_t i) { return (*flags_)[i]; }
+
+ private:
+  // A deque, so that a nested change does not move the flags of the
+  // change around it.
+  static std::deque<std::vector<unsigned char>>& pool() {
+    static std::deque<std::vector<unsigned char>> buffers;
+    return buffers;
+  }
+  static std::size_t& depth() {
+    static std::size_t level = 0;
+    return level;
+  }
+
+  std::vector<unsigned char>* flags_;
+};
+
+// One frame of an upstream walk: a driver whose dependencies are being
+// looked at, and the next one to look at.
+struct UpstreamFrame {
+  const CostDriver* driver;
+  const FormulaContainer* container;
+  std::size_t next;
+};
+
+// The upstream walks under way, innermost last, and their frames on one
+// stack kept from read to read; a walk nested in another (a driver read
+// by the walk starts one of its own) stacks its frames above the outer
+// walk's.
+struct UpstreamWalks {
+  unsigned long long last = 0;
+  std::vector<unsigned long long> running;
+  std::vector<UpstreamFrame> frames;
+
+  bool isRunning(unsigned long long walk) const {
+    return walk != 0 &&
+           std::find(running.begin(), running.end(), walk) != running.end();
+  }
+};
+
+UpstreamWalks& upstreamWalks() {
+  static UpstreamWalks walks;
+  return walks;
+}
+
+// One upstream walk for the lifetime of the scope: its number, and its
+// frames, which go whichever way the walk ends.
+class UpstreamWalkScope {
+ public:
+  UpstreamWalkScope()
+      : walks_(upstreamWalks()),
+        walk_(++walks_.last),
+        base_(walks_.frames.size()) {
+    walks_.running.push_back(walk_);
+  }
+  ~UpstreamWalkScope() {
+    walks_.frames.resize(base_);
+    walks_.running.pop_back();
+  }
+  UpstreamWalkScope(const UpstreamWalkScope&) = delete;
+  UpstreamWalkScope& operator=(const UpstreamWalkScope&) = delete;
+
+  unsigned long long walk() const { return walk_; }
+  // Whether every frame of this walk is gone.
+  bool done() const { return walks_.frames.size() <= base_; }
+
+ private:
+  UpstreamWalks& walks_;
+  unsigned long long walk_;
+  std::size_t base_;
+};
+
+// A container without a compiled formula binds nothing, so it reads none
+// of its dependencies.
+bool readsDependencies(const FormulaContainer* c) {
+  return c && c->formulaCount() > 0 && c->compiledFormulaCount() > 0;
+}
+
 }  // namespace
+
+// The drivers a change of the source reaches, numbered in the order in
+// which they are asked (the source is 0), with, for each, the has-impact-on
+// entries that lead to another of them. Every pointer is plain: the plan is
+// used only while the graph has the shape `shape`, when all of them still
+// exist. The weak handles serve a change during which the graph changes
+// shape (see `propagateFrom`).
+struct CostDriver::ChangePlan {
+  struct Edge {
+    std::uint32_t entry;   // index in the has-impact-on list
+    std::uint32_t target;  // the driver's number
+  };
+  unsigned long long shape = 0;
+  std::vector<CostDriver*> drivers;
+  std::vector<boost::weak_ptr<CostDriver>> handles;  // empty for the source
+  std::vector<std::uint32_t> firstEdge;              // one more than drivers
+  std::vector<Edge> edges;
+};
 
 CostDriver::CostDriver() : CostDriver(std::string()) {}
 
@@ -127,7 +229,7 @@ CostDriver::CostDriver(const std::string& id)
       rememberedRead_(0),
       rememberedValue_(0.0),
       rememberedFailed_(false),
-      upstreamOpen_(false),
+      upstreamWalk_(0),
       walkMark_(0),
       walkIndex_(0) {}
 
@@ -141,7 +243,7 @@ CostDriver::CostDriver(const CostDriver& other)
       rememberedRead_(0),
       rememberedValue_(0.0),
       rememberedFailed_(false),
-      upstreamOpen_(false),
+      upstreamWalk_(0),
       walkMark_(0),
       walkIndex_(0) {}
 
@@ -150,10 +252,12 @@ CostDriver& CostDriver::operator=(const CostDriver& other) {
   cachedValue_ = other.cachedValue_;
   // The value this driver remembered came from its old formulas.
   rememberedRead_ = 0;
+  changePlan_.reset();
+  DriverGraphVersion::changed();
   return *this;
 }
 
-CostDriver::~CostDriver() = default;
+CostDriver::~CostDriver() { DriverGraphVersion::changed(); }
 
 std::string CostDriver::valueSources() const {
   const std::string generators = CostProperty::valueSources();
@@ -216,16 +320,20 @@ void CostDriver::setDependency(
   if (formulas()) formulas()->addPartFeatureDependency(f);
 }
 
-double CostDriver::evaluateFormula(bool* fresh) const {
-  DriverReadScope read;
+double CostDriver::computeFormula(bool* fresh) const {
   if (fresh) *fresh = false;
+  // Only an open read remembers, so a remembered value needs no scope.
   if (remembered()) {
     if (rememberedFailed_) throw NoFormulaResultException(rememberedFailure_);
     return rememberedValue_;
   }
+  DriverReadScope read;
   if (fresh) *fresh = true;
-  const boost::shared_ptr<FormulaContainer> container = formulas();
-  if (DriverReadScope::remembering() && !evaluating_) {
+  FormulaContainer* const container = ownContainer();
+  // Usually everything upstream is known already (a change evaluates in
+  // topological order, and a walk evaluates deepest first).
+  if (DriverReadScope::remembering() && !evaluating_ &&
+      !upstreamKnown(container)) {
     evaluateUpstream(container);
   }
 
@@ -253,44 +361,30 @@ double CostDriver::evaluateFormula(bool* fresh) const {
   return value;
 }
 
-void CostDriver::evaluateUpstream(
-    const boost::shared_ptr<FormulaContainer>& container) const {
-  // A container without a compiled formula binds nothing, so it reads none
-  // of its dependencies.
-  auto reads = [](const FormulaContainer* c) {
-    return c && c->formulaCount() > 0 && c->compiledFormulaCount() > 0;
-  };
-  if (!reads(container.get())) return;
-  // Usually everything upstream is known already (a change evaluates in
-  // topological order, and a walk evaluates deepest first).
-  bool known = true;
+bool CostDriver::upstreamKnown(const FormulaContainer* container) {
+  if (!readsDependencies(container)) return true;
   for (const boost::shared_ptr<CostDriver>& dependency :
        container->dependencies()) {
     if (dependency && dependency->computesOnRead() &&
         !dependency->remembered()) {
-      known = false;
-      break;
+      return false;
     }
   }
-  if (known) return;
+  return true;
+}
 
-  struct Frame {
-    const CostDriver* driver;
-    boost::shared_ptr<const CostDriver> owner;  // empty for this driver
-    boost::shared_ptr<FormulaContainer> container;
-    std::size_t next;
-  };
-  std::vector<Frame> stack;
-  // Drivers on the stack are marked open, so that meeting one again shows a
-  // cycle; the marks go whichever way the walk ends.
-  struct OpenMarks {
-    std::vector<Frame>& frames;
-    ~OpenMarks() {
-      for (const Frame& f : frames) f.driver->upstreamOpen_ = false;
-    }
-  } marks{stack};
-  stack.push_back(Frame{this, {}, container, 0});
-  upstreamOpen_ = true;
+void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
+  auto reads = readsDependencies;
+
+  // The frames hold plain pointers, valid while the graph keeps the shape
+  // it has now. Drivers on the stack carry the walk's number, so that
+  // meeting one again shows a cycle; a number left behind by a walk that
+  // ended matches no walk under way.
+  UpstreamWalkScope walk;
+  std::vector<UpstreamFrame>& frames = upstreamWalks().frames;
+  const unsigned long long shape = DriverGraphVersion::current();
+  frames.push_back(UpstreamFrame{this, container, 0});
+  upstreamWalk_ = walk.walk();
 
   const unsigned long long tag = DriverReadScope::current();
   // Binding stops at the first dependency that fails, and so does
@@ -298,40 +392,44 @@ void CostDriver::evaluateUpstream(
   // the stack are evaluated without looking at their further dependencies.
   bool failing = false;
 
-  while (!stack.empty()) {
-    Frame& top = stack.back();
-    if (!failing && reads(top.container.get()) &&
+  while (!walk.done()) {
+    UpstreamFrame& top = frames.back();
+    if (!failing && reads(top.container) &&
         top.next < top.container->dependencies().size()) {
-      const boost::shared_ptr<CostDriver>& dependency =
-          top.container->dependencies()[top.next++];
+      const CostDriver* dependency =
+          top.container->dependencies()[top.next++].get();
       if (!dependency || !dependency->computesOnRead()) continue;
       if (dependency->remembered()) {
         if (dependency->rememberedFailed_) failing = true;
         continue;
       }
-      if (dependency->evaluating_ || dependency->upstreamOpen_) {
+      if (dependency->evaluating_ ||
+          upstreamWalks().isRunning(dependency->upstreamWalk_)) {
         // A cycle: the plain recursive evaluation names it.
         DriverReadScope::stopRemembering();
         return;
       }
-      dependency->upstreamOpen_ = true;
-      stack.push_back(Frame{dependency.get(), dependency,
-                            dependency->formulas(), 0});  // invalidates `top`
+      dependency->upstreamWalk_ = walk.walk();
+      frames.push_back(UpstreamFrame{dependency, dependency->ownContainer(),
+                                     0});  // invalidates `top`
       continue;
     }
 
     const CostDriver* done = top.driver;
-    const boost::shared_ptr<const CostDriver> keep = std::move(top.owner);
-    done->upstreamOpen_ = false;
-    stack.pop_back();
+    done->upstreamWalk_ = 0;
+    frames.pop_back();
     // The driver that asked is evaluated by its caller.
-    if (stack.empty()) break;
+    if (walk.done()) break;
     try {
       // Through the class's own read, so that it reports odd results.
       done->doubleValue();
     } catch (const NoFormulaResultException&) {
       failing = true;
     }
+    // A driver's read may have changed the graph (a host's session is
+    // free to): the frames may point nowhere now, and the evaluation that
+    // asked finds the rest on its own.
+    if (DriverGraphVersion::current() != shape) return;
     if (!DriverReadScope::remembering() || DriverReadScope::current() != tag) {
       return;
     }
@@ -347,9 +445,10 @@ void CostDriver::notifyDependents() {
   propagateFrom(*this);
 }
 
-void CostDriver::propagateFrom(CostDriver& source) {
-  if (!source.formulas()) return;
-  FlagScope sourceOnPath(source.notifying_);
+std::shared_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
+  if (changePlan_ && changePlan_->shape == DriverGraphVersion::current()) {
+    return changePlan_;
+  }
   const unsigned long long walk = ++walksStarted();
 
   // Number the reachable drivers by a depth-first walk that takes each
@@ -357,31 +456,37 @@ void CostDriver::propagateFrom(CostDriver& source) {
   // driver after all reachable drivers that list it, and where the
   // dependents form a tree it is exactly the depth-first order in list
   // order. The only entries that point backwards in that order are those
-  // that close a cycle.
-  std::vector<Reached> nodes;
-  std::vector<std::size_t> finished;
+  // that close a cycle. Nothing here runs code of the host, so the plain
+  // pointers stay valid throughout.
+  struct Entered {
+    CostDriver* driver;
+    boost::weak_ptr<CostDriver> handle;
+  };
   struct Frame {
     std::size_t node;
     std::size_t remaining;
   };
+  std::vector<Entered> nodes;
+  std::vector<std::size_t> finished;
   std::vector<Frame> stack;
-
   auto enter = [&](CostDriver* driver,
-                   const boost::shared_ptr<CostDriver>& owner) {
-    const std::size_t node = nodes.size();
+                   const boost::shared_ptr<CostDriver>& handle) {
     driver->walkMark_ = walk;
-    driver->walkIndex_ = node;
-    boost::shared_ptr<FormulaContainer> container = driver->formulas();
-    const std::size_t count = container ? container->hasImpactOn().size() : 0;
-    nodes.push_back(Reached{driver, owner, std::move(container), 0, false});
-    stack.push_back(Frame{node, count});
+    driver->walkIndex_ = nodes.size();
+    const FormulaContainer* container = driver->ownContainer();
+    stack.push_back(
+        Frame{nodes.size(), container ? container->hasImpactOn().size() : 0});
+    nodes.push_back(Entered{driver, handle});
   };
-  enter(&source, boost::shared_ptr<CostDriver>());
+  enter(this, boost::shared_ptr<CostDriver>());
   while (!stack.empty()) {
     Frame& top = stack.back();
     if (top.remaining > 0) {
       const boost::shared_ptr<CostDriver> target =
-          nodes[top.node].container->hasImpactOn()[--top.remaining].lock();
+          nodes[top.node]
+              .driver->ownContainer()
+              ->hasImpactOn()[--top.remaining]
+              .lock();
       if (target && target->walkMark_ != walk) {
         enter(target.get(), target);  // invalidates `top`
       }
@@ -390,25 +495,45 @@ void CostDriver::propagateFrom(CostDriver& source) {
     finished.push_back(top.node);
     stack.pop_back();
   }
-  for (std::size_t k = 0; k < finished.size(); ++k) {
-    nodes[finished[k]].position = finished.size() - 1 - k;
-  }
 
-  // A change started from inside this one renumbers the drivers it walks;
-  // from then on the numbers are looked up here instead.
-  std::unordered_map<const CostDriver*, std::size_t> index;
-  auto lookup = [&](const CostDriver* driver) -> Reached* {
-    if (walksStarted() == walk) {
-      return driver->walkMark_ == walk ? &nodes[driver->walkIndex_] : nullptr;
+  std::shared_ptr<ChangePlan> plan = std::make_shared<ChangePlan>();
+  plan->shape = DriverGraphVersion::current();
+  const std::size_t count = finished.size();
+  std::vector<std::uint32_t> number(count);
+  plan->drivers.resize(count);
+  plan->handles.resize(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t at = count - 1 - k;
+    number[finished[k]] = static_cast<std::uint32_t>(at);
+    plan->drivers[at] = nodes[finished[k]].driver;
+    plan->handles[at] = nodes[finished[k]].handle;
+  }
+  plan->firstEdge.reserve(count + 1);
+  for (std::size_t at = 0; at < count; ++at) {
+    plan->firstEdge.push_back(static_cast<std::uint32_t>(plan->edges.size()));
+    const FormulaContainer* container = plan->drivers[at]->ownContainer();
+    if (!container) continue;
+    const std::vector<boost::weak_ptr<CostDriver>>& targets =
+        container->hasImpactOn();
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      const boost::shared_ptr<CostDriver> target = targets[i].lock();
+      if (!target || target->walkMark_ != walk) continue;
+      plan->edges.push_back(ChangePlan::Edge{
+          static_cast<std::uint32_t>(i), number[target->walkIndex_]});
     }
-    if (index.empty()) {
-      for (std::size_t i = 0; i < nodes.size(); ++i) {
-        index.emplace(nodes[i].driver, i);
-      }
-    }
-    auto found = index.find(driver);
-    return found == index.end() ? nullptr : &nodes[found->second];
-  };
+  }
+  plan->firstEdge.push_back(static_cast<std::uint32_t>(plan->edges.size()));
+  changePlan_ = plan;
+  return changePlan_;
+}
+
+void CostDriver::propagateFrom(CostDriver& source) {
+  const FormulaContainer* sourceContainer = source.ownContainer();
+  if (!sourceContainer || sourceContainer->hasImpactOn().empty()) return;
+  FlagScope sourceOnPath(source.notifying_);
+  const std::shared_ptr<const ChangePlan> plan = source.changePlan();
+  const std::size_t count = plan->drivers.size();
+  AskedFlags asked(count);
 
   DriverReadScope read;
   // The source's value changed just now: nothing read before still holds.
@@ -416,38 +541,90 @@ void CostDriver::propagateFrom(CostDriver& source) {
   Propagation propagation;
   PropagationScope running(propagation);
 
-  // Marks the drivers that `node` lists as asked. A driver earlier in the
-  // order would close a cycle: it is on the path of the change and, asked
-  // at once, ignores the request. Drivers listed since the walk are not
-  // part of this change.
-  auto passOn = [&](const Reached& node) {
-    if (!node.container) return;
+  // While the graph keeps the plan's shape the plan says everything. Should
+  // a re-evaluation change the shape (the host's code runs in sessions and
+  // in drivers of its own), the change goes on live: each driver of the
+  // plan that still exists is held from then on, and the has-impact-on
+  // lists are read as they are. Drivers listed since the plan was made are
+  // not part of this change.
+  bool live = false;
+  std::vector<boost::shared_ptr<CostDriver>> held;
+  std::unordered_map<const CostDriver*, std::size_t> numbers;
+  auto goLive = [&] {
+    live = true;
+    held.resize(count);
+    numbers.emplace(&source, 0);
+    for (std::size_t k = 1; k < count; ++k) {
+      held[k] = plan->handles[k].lock();
+      if (held[k]) numbers.emplace(held[k].get(), k);
+    }
+  };
+  auto driverAt = [&](std::size_t k) -> CostDriver* {
+    if (k == 0) return &source;
+    return live ? held[k].get() : plan->drivers[k];
+  };
+
+  // Asks the drivers that driver `k` lists, from entry `from` on. A driver
+  // earlier in the order would close a cycle: it is on the path of the
+  // change and, asked at once, ignores the request.
+  auto passOnLive = [&](std::size_t k, std::size_t from) {
+    CostDriver* driver = driverAt(k);
+    const boost::shared_ptr<FormulaContainer> container =
+        driver ? driver->formulas() : boost::shared_ptr<FormulaContainer>();
+    if (!container) return;
     const std::vector<boost::weak_ptr<CostDriver>>& targets =
-        node.container->hasImpactOn();
+        container->hasImpactOn();
     // By index: a driver asked to close a cycle may change the list.
-    for (std::size_t i = 0; i < targets.size(); ++i) {
+    for (std::size_t i = from; i < targets.size(); ++i) {
       const boost::shared_ptr<CostDriver> target = targets[i].lock();
-      Reached* reached = target ? lookup(target.get()) : nullptr;
-      if (!reached) continue;
-      if (reached->position > node.position) {
-        reached->asked = true;
+      if (!target) continue;
+      const auto found = numbers.find(target.get());
+      if (found == numbers.end()) continue;
+      if (found->second > k) {
+        asked[found->second] = 1;
         continue;
       }
       FlagScope onPath(target->notifying_);
       target->reEvaluateFormula();
     }
   };
+  auto passOn = [&](std::size_t k) {
+    if (live) {
+      passOnLive(k, 0);
+      return;
+    }
+    for (std::uint32_t e = plan->firstEdge[k]; e < plan->firstEdge[k + 1];
+         ++e) {
+      const ChangePlan::Edge& edge = plan->edges[e];
+      if (edge.target > k) {
+        asked[edge.target] = 1;
+        continue;
+      }
+      CostDriver* target = plan->drivers[edge.target];
+      {
+        FlagScope onPath(target->notifying_);
+        target->reEvaluateFormula();
+      }
+      if (DriverGraphVersion::current() != plan->shape) {
+        goLive();
+        passOnLive(k, edge.entry + 1);
+        return;
+      }
+    }
+  };
 
-  passOn(nodes[0]);
-  // `finished` ends with the source.
-  for (std::size_t k = finished.size() - 1; k-- > 0;) {
-    Reached& node = nodes[finished[k]];
-    if (!node.asked) continue;
-    propagation.asking = node.driver;
+  passOn(0);
+  for (std::size_t k = 1; k < count; ++k) {
+    if (!asked[k]) continue;
+    CostDriver* driver = driverAt(k);
+    // A driver that no longer exists has nothing to re-evaluate.
+    if (!driver) continue;
+    propagation.asking = driver;
     propagation.passedOn = false;
-    node.driver->reEvaluateFormula();
+    driver->reEvaluateFormula();
     propagation.asking = nullptr;
-    if (propagation.passedOn) passOn(node);
+    if (!live && DriverGraphVersion::current() != plan->shape) goLive();
+    if (propagation.passedOn) passOn(k);
   }
 }
 

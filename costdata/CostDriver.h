@@ -3,6 +3,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "costdata/CostProperty.h"
@@ -37,6 +38,12 @@ namespace VelkData {
 // A re-evaluation that fails ends the change with its
 // `NoFormulaResultException`; the drivers after it in that order keep their
 // previous stored values.
+// A driver finds the drivers its change reaches once and keeps that plan
+// until the graph changes shape (see `DriverGraphVersion`). When the host's
+// code changes the graph during a change, the change goes on over the
+// drivers it had reached, as the lists now link them; a driver destroyed
+// meanwhile is not asked, and drivers linked meanwhile are left to the next
+// change.
 //
 // Reads are lazy: a computed value is evaluated from its formula whenever it
 // is read. Within one top-level read or change (see `DriverReadScope`) each
@@ -98,7 +105,14 @@ class CostDriver : public CostProperty {
   // given, tells whether this call computed it, so that a line reporting an
   // odd result is written once per read.
   // Throws `NoFormulaResultException` as `doubleValue` does.
-  double evaluateFormula(bool* fresh = nullptr) const;
+  double evaluateFormula(bool* fresh = nullptr) const {
+    // Most reads within a read or change find the value remembered.
+    if (remembered() && !rememberedFailed_) {
+      if (fresh) *fresh = false;
+      return rememberedValue_;
+    }
+    return computeFormula(fresh);
+  }
 
   // Passes a change of this driver on to every driver it reaches, in the
   // order described above. Called from within this driver's own
@@ -120,11 +134,21 @@ class CostDriver : public CostProperty {
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);
 
+  // The drivers a change of this one reaches, in the order they are asked,
+  // with the has-impact-on entries between them; see CostDriver.cpp.
+  struct ChangePlan;
+
   // Runs a change that starts at `source`.
   static void propagateFrom(CostDriver& source);
+  // The plan of a change of this driver as the graph is now, made anew
+  // when the graph changed shape since it was made.
+  std::shared_ptr<const ChangePlan> changePlan();
+
+  // `evaluateFormula` past a remembered value.
+  double computeFormula(bool* fresh) const;
 
   // Whether reading this driver evaluates its formula.
-  bool computesOnRead() const { return !doCacheValue_ && !hasValue(); }
+  bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
   // Whether this driver's result of the read under way is remembered.
   bool remembered() const {
     return DriverReadScope::remembering() &&
@@ -134,8 +158,9 @@ class CostDriver : public CostProperty {
   // driver's formulas will read, so that its own evaluation finds them all
   // remembered. Walks with its own stack instead of recursing; gives up
   // (and switches reuse off) when the upstream graph has a cycle.
-  void evaluateUpstream(
-      const boost::shared_ptr<FormulaContainer>& container) const;
+  void evaluateUpstream(const FormulaContainer* container) const;
+  // Whether every computed driver `container` reads is remembered.
+  static bool upstreamKnown(const FormulaContainer* container);
 
   mutable bool evaluating_;
   bool notifying_;
@@ -147,11 +172,16 @@ class CostDriver : public CostProperty {
   mutable double rememberedValue_;
   mutable bool rememberedFailed_;
   mutable std::string rememberedFailure_;
-  // Whether the upstream walk under way has this driver on its stack.
-  mutable bool upstreamOpen_;
-  // The change whose walk numbered this driver last, and the number.
+  // The upstream walk that has this driver on its stack; 0 or a walk that
+  // has ended when none has.
+  mutable unsigned long long upstreamWalk_;
+  // The walk that numbered this driver last while making a change plan,
+  // and the number.
   unsigned long long walkMark_;
   std::size_t walkIndex_;
+  // Made on the first change of this driver and kept while the graph keeps
+  // its shape; shared with the changes that are running it.
+  std::shared_ptr<const ChangePlan> changePlan_;
 };
 
 }  // namespace VelkData

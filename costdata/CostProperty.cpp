@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "costdata/DriverGraphVersion.h"
 #include "formula/FormulaContainer.h"
 
 namespace VelkData {
@@ -77,6 +78,7 @@ boost::shared_ptr<FormulaContainer> CostProperty::getFormulaContainer() const {
 void CostProperty::setFormulaContainer(
     const boost::shared_ptr<FormulaContainer>& c) {
   formulas_ = c;
+  DriverGraphVersion::changed();
 }
 
 std::string CostProperty::recentFormula() const {

@@ -130,6 +130,12 @@ class CostProperty {
   bool operator!=(const CostProperty& other) const { return !(*this == other); }
 
  protected:
+  // The container itself, without the reference count that `formulas`
+  // costs, for the paths that evaluate drivers many times over. Those
+  // paths compute from this container whatever `formulas` is made to
+  // return.
+  FormulaContainer* ownContainer() const { return formulas_.get(); }
+
   bool doCacheValue_;
   bool hasValue_;
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "costdata/CostDriver.h"
+#include "costdata/DriverGraphVersion.h"
 #include "costdata/DriverReadScope.h"
 #include "external/XoloClient.h"
 #include "external/XoloExceptions.h"
@@ -73,6 +74,16 @@ void eraseSameId(std::vector<boost::weak_ptr<CostDriver>>& list,
 
 }  // namespace
 
+FormulaContainer::ShapeNotice& FormulaContainer::ShapeNotice::operator=(
+    const ShapeNotice&) {
+  DriverGraphVersion::changed();
+  return *this;
+}
+
+FormulaContainer::ShapeNotice::~ShapeNotice() {
+  DriverGraphVersion::changed();
+}
+
 FormulaContainer::FormulaContainer()
     : stage_(-1), recentIndex_(0), session_(nullptr) {}
 
@@ -96,11 +107,13 @@ void FormulaContainer::addFormula(const std::string& text) {
   boost::shared_ptr<Formula> formula(new Formula(text));
   formulas_.push_back(formula);
   formulaStrings_.push_back(text);
+  textsChanged();
 }
 
 void FormulaContainer::setFormulaAt(int i, const std::string& text) {
   if (text.empty() || i < 0) return;
   boost::shared_ptr<Formula> formula(new Formula(text));
+  textsChanged();
   if (i >= formulaCount()) {
     // Appending keeps texts and formulas index for index, so the new text
     // evaluates instead of silently yielding 0.
@@ -116,16 +129,12 @@ void FormulaContainer::setFormulaAt(int i, const std::string& text) {
 
 void FormulaContainer::addFormulaString(const std::string& text) {
   formulaStrings_.push_back(text);
+  textsChanged();
 }
 
-void FormulaContainer::deleteFormulaStrings() { formulaStrings_.clear(); }
-
-int FormulaContainer::formulaCount() const {
-  return static_cast<int>(formulaStrings_.size());
-}
-
-int FormulaContainer::compiledFormulaCount() const {
-  return static_cast<int>(formulas_.size());
+void FormulaContainer::deleteFormulaStrings() {
+  formulaStrings_.clear();
+  textsChanged();
 }
 
 std::string FormulaContainer::formulaAt(int i) const {
@@ -164,6 +173,7 @@ void FormulaContainer::addDependency(
   if (!driver) return;
   eraseSameId(dependencies_, driver);
   dependencies_.push_back(driver);
+  DriverGraphVersion::changed();
 }
 
 void FormulaContainer::replaceDependencyIFAvailable(
@@ -174,6 +184,7 @@ void FormulaContainer::replaceDependencyIFAvailable(
     if (d->id() == id) {
       eraseSameId(dependencies_, driver);
       dependencies_.push_back(driver);
+      DriverGraphVersion::changed();
       return;
     }
   }
@@ -183,9 +194,13 @@ void FormulaContainer::removeDependency(
     const boost::shared_ptr<CostDriver>& driver) {
   if (!driver) return;
   eraseSameId(dependencies_, driver);
+  DriverGraphVersion::changed();
 }
 
-void FormulaContainer::removeAllDependencies() { dependencies_.clear(); }
+void FormulaContainer::removeAllDependencies() {
+  dependencies_.clear();
+  DriverGraphVersion::changed();
+}
 
 int FormulaContainer::dependencyCount() const {
   return static_cast<int>(dependencies_.size());
@@ -201,12 +216,14 @@ void FormulaContainer::addHasImpactOn(
   if (!driver) return;
   eraseSameId(hasImpactOn_, driver);
   hasImpactOn_.push_back(driver);
+  DriverGraphVersion::changed();
 }
 
 void FormulaContainer::removeHasImpactOn(
     const boost::shared_ptr<CostDriver>& driver) {
   if (!driver) return;
   eraseSameId(hasImpactOn_, driver);
+  DriverGraphVersion::changed();
 }
 
 std::vector<boost::shared_ptr<CostDriver>>
@@ -269,21 +286,37 @@ void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   }
 }
 
-void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
-  const std::string text = formulaAt(i);
+void FormulaContainer::scanSessionNames() {
   const std::string prefix = norixKeyPrefix();
-  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
-  if (!session_) {
-    if (text.find(prefix) != std::string::npos) {
-      throw VelkCOM::NorixError(
-          "QorSession is not set when trying to set formula" + text);
+  sessionNames_.assign(formulaStrings_.size(), std::vector<std::string>());
+  anySessionName_ = false;
+  for (size_t k = 0; k < formulaStrings_.size(); ++k) {
+    const std::string& text = formulaStrings_[k];
+    std::string::size_type pos = text.find(prefix);
+    while (pos != std::string::npos) {
+      const std::string::size_type end = nameEnd(text, pos);
+      sessionNames_[k].push_back(text.substr(pos, end - pos));
+      anySessionName_ = true;
+      pos = text.find(prefix, end);
     }
-    return;
   }
-  std::string::size_type pos = text.find(prefix);
-  while (pos != std::string::npos) {
-    const std::string::size_type end = nameEnd(text, pos);
-    const std::string name = text.substr(pos, end - pos);
+  sessionNamesKnown_ = true;
+}
+
+void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
+  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  if (!sessionNamesKnown_) scanSessionNames();
+  if (!anySessionName_) return;
+  if (i < 0 || i >= formulaCount() || sessionNamesOf(i).empty()) return;
+  if (!session_) {
+    throw VelkCOM::NorixError(
+        "QorSession is not set when trying to set formula" +
+        formulaStrings_[i]);
+  }
+  // Copies: the session is the host's code and may change this container.
+  const std::string text = formulaStrings_[i];
+  const std::vector<std::string> names = sessionNamesOf(i);
+  for (const std::string& name : names) {
     try {
       const double value = session_->GetDataByName(name, stage_);
       if (i < compiledFormulaCount()) bindVariable(i, name, value);
@@ -292,14 +325,18 @@ void FormulaContainer::setXoloValuesOfFormulaAt(int i) {
              text.c_str(), e.what());
       throw;
     }
-    pos = text.find(prefix, end);
   }
 }
 
 void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
+  // Checked first: most containers have no feature, and locking costs.
+  if (partFeature_.expired()) return;
   const boost::shared_ptr<TamberData::PartFeature> feature = partFeature();
-  if (!feature || i < 0 || i >= compiledFormulaCount()) return;
-  const std::string text = formulaAt(i);
+  if (!feature || i < 0 || i >= compiledFormulaCount() || i >= formulaCount()) {
+    return;
+  }
+  // The feature only answers numbers; it cannot change the text.
+  const std::string& text = formulaStrings_[i];
   const int count = feature->userDefinedParametersCount();
   for (int k = 0; k < count; ++k) {
     const std::string userName = feature->userDefinedParameterAt(k);
@@ -343,31 +380,29 @@ double FormulaContainer::evalFormulaDouble() {
   // driver reached along several paths is computed once.
   DriverReadScope read;
   const int count = formulaCount();
+  // With alternatives the next formula gets its chance; a single formula
+  // is worth a message that tells why it failed. Built only on failure,
+  // since every read of a driver comes through here.
+  auto failed = [this, count](const char* what, const std::string& message) {
+    if (count == 1) {
+      throw NoFormulaResultException(std::string(what) +
+                                     " when setting parameters for formula " +
+                                     formulaStrings_[0] + ": " + message);
+    }
+  };
   for (int i = 0; i < count; ++i) {
     recentIndex_ = i;
-    std::string prefix;
-    std::string message;
     try {
       setCDValuesOfFormulaAt(i);
       setXoloValuesOfFormulaAt(i);
       setPartFeatureValuesOfFormulaAt(i);
       return evalFormulaAt(i);
     } catch (const NoFormulaResultException& e) {
-      prefix = "NoFormulaResultException";
-      message = e.message();
+      failed("NoFormulaResultException", e.message());
     } catch (const VelkCOM::NorixNameNotFound& e) {
-      prefix = "NorixNameNotFound";
-      message = e.what();
+      failed("NorixNameNotFound", e.what());
     } catch (const VelkCOM::NorixError& e) {
-      prefix = "NorixError";
-      message = e.what();
-    }
-    // With alternatives the next formula gets its chance; a single formula
-    // is worth a message that tells why it failed.
-    if (count == 1) {
-      throw NoFormulaResultException(prefix +
-                                     " when setting parameters for formula " +
-                                     formulaStrings_[0] + ": " + message);
+      failed("NorixError", e.what());
     }
   }
   recentIndex_ = -1;
@@ -486,6 +521,9 @@ void FormulaContainer::copyTo(
     target->addHasImpactOn(d);
   }
   target->formulaStrings_ = formulaStrings_;
+  target->sessionNames_ = sessionNames_;
+  target->sessionNamesKnown_ = sessionNamesKnown_;
+  target->anySessionName_ = anySessionName_;
   target->formulas_ = fresh;
   target->session_ = session_;
   target->stage_ = stage_;

@@ -85,11 +85,13 @@ class FormulaContainer {
   void deleteFormulaStrings();
 
   // Number of texts.
-  int formulaCount() const;
+  int formulaCount() const { return static_cast<int>(formulaStrings_.size()); }
 
   // Number of compiled formulas; differs from `formulaCount` only after
   // `addFormulaString` or `deleteFormulaStrings`.
-  int compiledFormulaCount() const;
+  int compiledFormulaCount() const {
+    return static_cast<int>(formulas_.size());
+  }
 
   // Text `i`; "" when `i` is out of range.
   std::string formulaAt(int i) const;
@@ -227,12 +229,43 @@ class FormulaContainer {
   void bindVariable(int i, const std::string& name, double value);
   double evalFormulaAt(int i);
 
+  // The session names of text `i` in the order binding asks for them, one
+  // per occurrence of the prefix. Kept between evaluations, since the scan
+  // is as dear as the evaluation of a short formula; found again after any
+  // change of the texts.
+  // REQUIRES: 0 <= i < formulaCount()
+  const std::vector<std::string>& sessionNamesOf(int i) {
+    if (!sessionNamesKnown_) scanSessionNames();
+    return sessionNames_[i];
+  }
+  void scanSessionNames();
+  // Forgets the session names, after a change of the texts.
+  void textsChanged() {
+    sessionNamesKnown_ = false;
+    sessionNames_.clear();
+  }
+
   // `text` with each dependency id written as "(id = value)".
   std::string substituteDependencies(const std::string& text) const;
   // "FormulaContainer are: \n" and one id per line; "" without
   // dependencies.
   std::string dependencyList() const;
 
+  // Assigning or destroying a container may change the shape of the driver
+  // graph; this member says so, so that the copy operations can stay the
+  // member-wise ones.
+  struct ShapeNotice {
+    ShapeNotice() = default;
+    ShapeNotice(const ShapeNotice&) = default;
+    ShapeNotice& operator=(const ShapeNotice&);
+    ~ShapeNotice();
+  };
+
+  ShapeNotice shapeNotice_;
+  // Whether `sessionNames_` holds the names of the texts as they are, and
+  // whether any text names one; next to the members every evaluation reads.
+  bool sessionNamesKnown_ = false;
+  bool anySessionName_ = false;
   int stage_;
   int recentIndex_;
   VelkCOM::XoloClient* session_;
@@ -250,6 +283,9 @@ class FormulaContainer {
   // dependencies change.
   std::vector<std::vector<Formula::VariableHandle>> bindings_;
   size_t nextBinding_ = 0;
+
+  // Per text, see `sessionNamesOf`.
+  std::vector<std::vector<std::string>> sessionNames_;
 };
 
 }  // namespace VelkData

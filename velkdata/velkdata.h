@@ -31,6 +31,7 @@
 #include "costdata/CostDriverIntRange.h"
 #include "costdata/CostProperty.h"
 #include "costdata/CostPropertyString.h"
+#include "costdata/DriverGraphVersion.h"
 #include "costdata/DriverReadScope.h"
 #include "costdata/ManufacturingStep.h"
 #include "costdata/Operation.h"

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -445,6 +446,155 @@ TEST(CostDriverPropagationTest, FailureAtTheBottomOfAChainNeedsNoRecursion) {
     EXPECT_FLOAT_EQ(static_cast<float>(length + 1),
                     chain.drivers[length]->storedValue());
   });
+}
+
+// A change remembers which drivers it reaches; links made or undone and
+// containers replaced between changes must be seen by the next change.
+TEST(CostDriverPropagationTest, ChangeFollowsTheGraphAsItIsNow) {
+  std::string order;
+  DriverGraph graph;
+  DoublePtr s(new CostDriverDouble("s"));
+  s->setValue(1.0f);
+  DoublePtr a(new RecordingDriver("a", &order));
+  a->formulas()->addFormula("s+1");
+  DoublePtr b(new RecordingDriver("b", &order));
+  b->formulas()->addFormula("s+2");
+  graph.link(s, a);
+  s->setValue(2.0f);
+  EXPECT_EQ("a", order);
+
+  graph.link(s, b);
+  order.clear();
+  s->setValue(3.0f);
+  EXPECT_EQ("a b", order);
+  EXPECT_FLOAT_EQ(5.0f, b->storedValue());
+
+  s->formulas()->removeHasImpactOn(a);
+  order.clear();
+  s->setValue(4.0f);
+  EXPECT_EQ("b", order);
+  EXPECT_FLOAT_EQ(4.0f, a->storedValue());
+
+  // b now computes from a container of its own that passes on to a.
+  boost::shared_ptr<FormulaContainer> fresh(new FormulaContainer);
+  fresh->addFormula("s*10");
+  fresh->addDependency(s);
+  fresh->addHasImpactOn(a);
+  b->setFormulaContainer(fresh);
+  order.clear();
+  s->setValue(5.0f);
+  EXPECT_EQ("b a", order);
+  EXPECT_FLOAT_EQ(50.0f, b->storedValue());
+  EXPECT_FLOAT_EQ(6.0f, a->storedValue());
+
+  // A dependent that no longer exists drops out of the change.
+  {
+    DoublePtr gone(new RecordingDriver("gone", &order));
+    gone->formulas()->addFormula("s");
+    gone->addDependency(s);
+    s->addHasImpactOn(gone);
+    order.clear();
+    s->setValue(6.0f);
+    EXPECT_EQ("b a gone", order);
+  }
+  order.clear();
+  s->setValue(7.0f);
+  EXPECT_EQ("b a", order);
+}
+
+// On its first re-evaluation, unlinks and drops one driver of the change
+// under way and links a new one.
+class RewiringDriver : public RecordingDriver {
+ public:
+  RewiringDriver(const std::string& id, std::string* log)
+      : RecordingDriver(id, log) {}
+  void reEvaluateFormula() override {
+    RecordingDriver::reEvaluateFormula();
+    if (!rewire) return;
+    const std::function<void()> once = rewire;
+    rewire = nullptr;
+    once();
+  }
+  std::function<void()> rewire;
+};
+
+TEST(CostDriverPropagationTest, GraphChangedDuringAChangeIsSafe) {
+  std::string order;
+  DriverGraph graph;
+  DoublePtr s(new CostDriverDouble("s"));
+  s->setValue(1.0f);
+  boost::shared_ptr<RewiringDriver> x(new RewiringDriver("x", &order));
+  x->formulas()->addFormula("s+1");
+  // Held only here, so that dropping it destroys it.
+  DoublePtr y(new RecordingDriver("y", &order));
+  y->formulas()->addFormula("s+2");
+  DoublePtr z(new RecordingDriver("z", &order));
+  z->formulas()->addFormula("x*10");
+  DoublePtr w(new RecordingDriver("w", &order));
+  w->formulas()->addFormula("x*100");
+  graph.link(s, x);
+  y->addDependency(s);
+  s->addHasImpactOn(y);
+  graph.link(x, z);
+  y->addHasImpactOn(z);
+
+  s->setValue(2.0f);
+  EXPECT_EQ("x y z", order);
+
+  x->rewire = [&] {
+    s->formulas()->removeHasImpactOn(y);
+    y.reset();
+    graph.link(x, w);
+  };
+  order.clear();
+  s->setValue(3.0f);
+  // y no longer exists when its turn comes; w was linked after the change
+  // began and is not part of it.
+  EXPECT_EQ("x z", order);
+  EXPECT_FLOAT_EQ(40.0f, z->storedValue());
+  EXPECT_FLOAT_EQ(0.0f, w->storedValue());
+
+  order.clear();
+  s->setValue(4.0f);
+  EXPECT_EQ("x z w", order);
+  EXPECT_FLOAT_EQ(500.0f, w->storedValue());
+}
+
+// Runs `hook` when asked for a value, then answers 1.
+class HookSession : public VelkCOM::XoloClient {
+ public:
+  double GetDataByName(const std::string&, int) override {
+    if (hook) {
+      const std::function<void()> once = hook;
+      hook = nullptr;
+      once();
+    }
+    return 1.0;
+  }
+  std::function<void()> hook;
+};
+
+// A read walks the upstream graph first; a driver read on the way may
+// change the graph, even drop drivers the walk has still to finish.
+TEST(CostDriverPropagationTest, GraphChangedDuringAReadIsSafe) {
+  HookSession session;
+  DoublePtr top = computedDouble("top", "5");
+  DoublePtr b = computedDouble("b", "a+c+1");
+  DoublePtr a = computedDouble("a", "Norix_hook");
+  a->formulas()->setQorSession(&session);
+  DoublePtr c = computedDouble("c", "2");
+  top->addDependency(b);
+  b->addDependency(a);
+  b->addDependency(c);
+  // Only top keeps b, and b keeps c: reading a drops both while the walk
+  // still has b to finish.
+  b.reset();
+  c.reset();
+
+  session.hook = [&] { top->formulas()->removeAllDependencies(); };
+  EXPECT_FLOAT_EQ(5.0f, top->doubleValue());
+  EXPECT_EQ(0, top->formulas()->dependencyCount());
+  EXPECT_FLOAT_EQ(1.0f, a->doubleValue());
 }
 
 }  // namespace

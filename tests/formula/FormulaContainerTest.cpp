@@ -226,6 +226,54 @@ TEST_F(FormulaContainerTest, NorixNamesBindThroughInstalledSession) {
   EXPECT_EQ(expected, session.asked);
 }
 
+// The names to ask the session for are found once per text, so every way
+// of changing a text must make them be found again.
+TEST_F(FormulaContainerTest, NorixNamesFollowEveryChangeOfTheTexts) {
+  FakeSession session;
+  session.values["Norix_a"] = 1;
+  session.values["Norix_b"] = 2;
+  session.values["Norix_bb"] = 30;
+  FormulaContainer c;
+  c.setQorSession(&session);
+  c.addFormula("Norix_a+1");
+  EXPECT_EQ(2, c.evalFormulaDouble());
+
+  c.setFormulaAt(0, "Norix_b*10");
+  EXPECT_EQ(20, c.evalFormulaDouble());
+  c.replaceInFormulaAt(0, "Norix_b", "Norix_bb");
+  EXPECT_EQ(300, c.evalFormulaDouble());
+  c.setFormulaAt(0, "5");
+  EXPECT_EQ(5, c.evalFormulaDouble());
+  const std::vector<std::string> asked = {"Norix_a@-1", "Norix_b@-1",
+                                          "Norix_bb@-1"};
+  EXPECT_EQ(asked, session.asked);
+
+  // A text list replaced without compiling: the names go with the texts.
+  c.deleteFormulaStrings();
+  c.addFormulaString("Norix_missing");
+  EXPECT_EQ(
+      "NorixNameNotFound when setting parameters for formula Norix_missing: "
+      "Name not found: Norix_missing",
+      failure(c));
+
+  // A copy and a clone find the names of their own texts.
+  FormulaContainer withNames;
+  withNames.setQorSession(&session);
+  withNames.addFormula("Norix_a+Norix_b");
+  EXPECT_EQ(3, withNames.evalFormulaDouble());
+  FormulaContainer assigned;
+  assigned.addFormula("7");
+  EXPECT_EQ(7, assigned.evalFormulaDouble());
+  assigned = withNames;
+  EXPECT_EQ(3, assigned.evalFormulaDouble());
+  boost::shared_ptr<FormulaContainer> target =
+      boost::make_shared<FormulaContainer>();
+  target->addFormula("8");
+  EXPECT_EQ(8, target->evalFormulaDouble());
+  withNames.copyTo(target);
+  EXPECT_EQ(3, target->evalFormulaDouble());
+}
+
 TEST_F(FormulaContainerTest, NorixNameWithoutSessionFails) {
   FormulaContainer c;
   c.addFormula("Norix_x*2");
