@@ -106,7 +106,7 @@ TEST(StoredSampleWriterTest, LayoutsDifferOnlyWhereTheyShould) {
 }
 
 // Today's class versions in the 32-bit layout of library versions 3 to 5.
-class StoredSampleTest : public ::testing::TestWithParam<const char*> {
+class StoredSampleTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     bytes_ = readFile(storedPath(GetParam()));
@@ -158,8 +158,9 @@ TEST_P(StoredSampleTest, TextsAreLatinOneAndCountersRestored) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LibraryVersions, StoredSampleTest,
-                         ::testing::Values("sample-v3.vdb", "sample-v4.vdb",
-                                           "sample-v5.vdb"));
+                         ::testing::Values(std::string("sample-v3.vdb"),
+                                           std::string("sample-v4.vdb"),
+                                           std::string("sample-v5.vdb")));
 
 TEST(StoredSampleFileTest, FromFileReadsTheStoredSample) {
   CostDatabase db;
@@ -173,7 +174,7 @@ TEST(StoredSampleFileTest, FromFileReadsTheStoredSample) {
 // CostDatabase 2, Operation 2 and Component 2, as the earlier releases
 // wrote them.
 class OldClassSampleTest
-    : public ::testing::TestWithParam<std::pair<const char*, unsigned int>> {
+    : public ::testing::TestWithParam<std::pair<std::string, unsigned int>> {
  protected:
   void SetUp() override {
     bytes_ = readFile(storedPath(GetParam().first));
@@ -273,7 +274,8 @@ TEST_P(OldClassSampleTest, SavingWritesTodaysVersionsThatReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     LibraryVersions, OldClassSampleTest,
-    ::testing::Values(std::make_pair("sample-v3-old-classes.vdb", 3u),
-                      std::make_pair("sample-v5-old-classes.vdb", 5u)));
+    ::testing::Values(
+        std::make_pair(std::string("sample-v3-old-classes.vdb"), 3u),
+        std::make_pair(std::string("sample-v5-old-classes.vdb"), 5u)));
 
 }  // namespace
