@@ -220,32 +220,11 @@ struct CostDriver::ChangePlan {
 
 CostDriver::CostDriver() : CostDriver(std::string()) {}
 
-CostDriver::CostDriver(const std::string& id)
-    : CostProperty(id),
-      cachedValue_(0.0),
-      evaluating_(false),
-      notifying_(false),
-      switchingCache_(false),
-      rememberedRead_(0),
-      rememberedValue_(0.0),
-      rememberedFailed_(false),
-      upstreamWalk_(0),
-      walkMark_(0),
-      walkIndex_(0) {}
+CostDriver::CostDriver(const std::string& id) : CostProperty(id) {}
 
 // A copy is not on anybody's path, whatever its source is doing.
 CostDriver::CostDriver(const CostDriver& other)
-    : CostProperty(other),
-      cachedValue_(other.cachedValue_),
-      evaluating_(false),
-      notifying_(false),
-      switchingCache_(false),
-      rememberedRead_(0),
-      rememberedValue_(0.0),
-      rememberedFailed_(false),
-      upstreamWalk_(0),
-      walkMark_(0),
-      walkIndex_(0) {}
+    : CostProperty(other), cachedValue_(other.cachedValue_) {}
 
 CostDriver& CostDriver::operator=(const CostDriver& other) {
   CostProperty::operator=(other);

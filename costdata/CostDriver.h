@@ -126,7 +126,7 @@ class CostDriver : public CostProperty {
   // Copies the cache and the explicit flag to `target`, for `clone`.
   void copyValueStateTo(CostDriver& target) const;
 
-  double cachedValue_;
+  double cachedValue_ = 0.0;
 
  private:
   friend class boost::serialization::access;
@@ -162,23 +162,23 @@ class CostDriver : public CostProperty {
   // Whether every computed driver `container` reads is remembered.
   static bool upstreamKnown(const FormulaContainer* container);
 
-  mutable bool evaluating_;
-  bool notifying_;
-  bool switchingCache_;
+  mutable bool evaluating_ = false;
+  bool notifying_ = false;
+  bool switchingCache_ = false;
 
   // What this driver computed in the read tagged `rememberedRead_`: a value
   // or the message of the failure.
-  mutable unsigned long long rememberedRead_;
-  mutable double rememberedValue_;
-  mutable bool rememberedFailed_;
+  mutable unsigned long long rememberedRead_ = 0;
+  mutable double rememberedValue_ = 0.0;
+  mutable bool rememberedFailed_ = false;
   mutable std::string rememberedFailure_;
   // The upstream walk that has this driver on its stack; 0 or a walk that
   // has ended when none has.
-  mutable unsigned long long upstreamWalk_;
+  mutable unsigned long long upstreamWalk_ = 0;
   // The walk that numbered this driver last while making a change plan,
   // and the number.
-  unsigned long long walkMark_;
-  std::size_t walkIndex_;
+  unsigned long long walkMark_ = 0;
+  std::size_t walkIndex_ = 0;
   // Made on the first change of this driver and kept while the graph keeps
   // its shape; shared with the changes that are running it.
   std::shared_ptr<const ChangePlan> changePlan_;
