@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "persistence/SampleDatabase.h"
 #include "support/TestUtil.h"
@@ -21,6 +20,8 @@
 using namespace VelkData;
 using namespace TamberData;
 using boost::shared_ptr;
+
+using velktest::readFile;
 
 namespace {
 
@@ -56,12 +57,6 @@ class DatabaseFilesTest : public ::testing::Test {
       closedir(dir);
     }
     return names;
-  }
-
-  static std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in),
-                       std::istreambuf_iterator<char>());
   }
 
   void writeSample() {

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <fstream>
-#include <iterator>
 
 #include "persistence/SampleDatabase.h"
 #include "support/TestUtil.h"
@@ -13,20 +12,10 @@ using boost::shared_ptr;
 
 namespace {
 
-std::string goldenPath(const std::string& name) {
-  return std::string(VELKDATA_TEST_DATA_DIR) + "/" + name;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
-}
-
 // On a mismatch the bytes written now go beside the test binary, so that a
 // deliberate change of the format can be inspected and checked in.
 void expectGolden(const std::string& name, const std::string& bytes) {
-  const std::string golden = readFile(goldenPath(name));
+  const std::string golden = velktest::readFile(velktest::dataPath(name));
   if (golden != bytes) {
     std::ofstream(name + ".actual", std::ios::binary) << bytes;
     ADD_FAILURE() << name << " differs from the bytes written now ("
@@ -52,7 +41,7 @@ TEST(GoldenArchiveTest, GoldenSampleLoads) {
   CostDatabase db;
   velktest::DebugCapture log;
   ASSERT_TRUE(CostDatabase::FromFile(
-      QString::fromStdString(goldenPath("sample.vdb")), db))
+      QString::fromStdString(velktest::dataPath("sample.vdb")), db))
       << log.joined();
   EXPECT_EQ("2024-05-17T08:30:00", db.id());
   EXPECT_EQ("EUR", db.Currency());
@@ -76,7 +65,7 @@ TEST(GoldenArchiveTest, GoldenEmptyDatabaseLoads) {
   db.SetCurrency("USD");
   velktest::DebugCapture log;
   ASSERT_TRUE(CostDatabase::FromFile(
-      QString::fromStdString(goldenPath("empty.vdb")), db))
+      QString::fromStdString(velktest::dataPath("empty.vdb")), db))
       << log.joined();
   EXPECT_EQ("2024-01-02T03:04:05", db.id());
   EXPECT_EQ("", db.Currency());

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "persistence/SampleDatabase.h"
@@ -21,12 +19,9 @@ namespace {
 class OldVersionTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    const std::string path = std::string(VELKDATA_TEST_DATA_DIR) +
-                             "/legacy/component-v" +
-                             std::to_string(GetParam()) + ".vdb";
-    std::ifstream in(path, std::ios::binary);
-    bytes_.assign(std::istreambuf_iterator<char>(in),
-                  std::istreambuf_iterator<char>());
+    const std::string path = velktest::dataPath(
+        "legacy/component-v" + std::to_string(GetParam()) + ".vdb");
+    bytes_ = velktest::readFile(path);
     ASSERT_FALSE(bytes_.empty()) << path;
     db_ = velktest::readArchive(bytes_);
   }

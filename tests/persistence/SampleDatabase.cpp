@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "support/TestUtil.h"
@@ -352,6 +354,16 @@ std::string archiveBytes(const CostDatabase& db) {
   std::string bytes(serialized->data, serialized->data + serialized->size);
   CostDatabase::ReleaseSerializedDB(serialized);
   return bytes;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in),
+                     std::istreambuf_iterator<char>());
+}
+
+std::string dataPath(const std::string& name) {
+  return std::string(VELKDATA_TEST_DATA_DIR) + "/" + name;
 }
 
 boost::shared_ptr<CostDatabase> readArchive(std::string bytes) {

@@ -56,6 +56,12 @@ boost::shared_ptr<VelkData::CostDatabase> makeSampleDatabase();
 // The bytes of `db` as `ToCharArray` gives them.
 std::string archiveBytes(const VelkData::CostDatabase& db);
 
+// The bytes of the file at `path`; empty when it cannot be read.
+std::string readFile(const std::string& path);
+
+// The path of `name` in the tests' data folder (tests/data).
+std::string dataPath(const std::string& name);
+
 // Reads `bytes` into a new database; fails the test when it cannot. Like
 // `makeSampleDatabase`, the result cuts its cycles when it is dropped.
 boost::shared_ptr<VelkData::CostDatabase> readArchive(std::string bytes);

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,14 +23,10 @@ using boost::shared_ptr;
 
 namespace {
 
-std::string dataPath(const std::string& name) {
-  return std::string(VELKDATA_TEST_DATA_DIR) + "/stored/" + name;
-}
+using velktest::readFile;
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
+std::string dataPath(const std::string& name) {
+  return velktest::dataPath("stored/" + name);
 }
 
 // The archives were made by tests/persistence/narrow/StoredArchiveWriter:

@@ -2,12 +2,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <utility>
 
+#include "persistence/SampleDatabase.h"
 #include "support/TestUtil.h"
 #include "velkdata/velkdata.h"
 
@@ -16,10 +15,7 @@ using namespace VelkData;
 namespace {
 
 std::string storedFile(const std::string& name) {
-  std::ifstream in(std::string(VELKDATA_TEST_DATA_DIR) + "/stored/" + name,
-                   std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
+  return velktest::readFile(velktest::dataPath("stored/" + name));
 }
 
 // Little-endian bytes of the 32-bit layout, spelled out by hand.

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <typeinfo>
 #include <utility>
@@ -24,15 +23,8 @@ using velktest::ClassVersions;
 // persistence/narrow/NarrowSampleWriter; the tests read those fixed bytes.
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
-}
-
-std::string dataPath(const std::string& name) {
-  return std::string(VELKDATA_TEST_DATA_DIR) + "/" + name;
-}
+using velktest::dataPath;
+using velktest::readFile;
 
 std::string storedPath(const std::string& name) {
   return dataPath("stored/" + name);
