@@ -102,9 +102,14 @@ void CostProperty::setQorSession(VelkCOM::XoloClient* session) {
   if (formulas_) formulas_->setQorSession(session);
 }
 
+void CostProperty::setId(const std::string& id) {
+  id_ = id;
+  DriverGraphVersion::changed();
+}
+
 void CostProperty::copyTo(const boost::shared_ptr<CostProperty>& target) const {
   if (!target) return;
-  target->id_ = id_;
+  target->setId(id_);
   target->label_ = label_;
   target->longHelp_ = longHelp_;
   // Category and level belong to the presentation as much as the label; a

@@ -74,7 +74,9 @@ class CostProperty {
   virtual boost::shared_ptr<FormulaContainer> formulas() const;
 
   const std::string& id() const { return id_; }
-  void setId(const std::string& id) { id_ = id; }
+  // Formulas bind drivers by id, so a new id counts as a change of the
+  // graph's shape (see `DriverGraphVersion`).
+  void setId(const std::string& id);
   const std::string& label() const { return label_; }
   void setLabel(const std::string& label) { label_ = label; }
   const std::string& longHelp() const { return longHelp_; }

@@ -268,8 +268,8 @@ void FormulaContainer::setQorStage(const std::string& tag) {
 
 int FormulaContainer::qorStage() const { return stage_; }
 
-void FormulaContainer::bindVariable(int i, const std::string& name,
-                                    double value) {
+void FormulaContainer::bindVariableFirst(int i, const std::string& name,
+                                         double value) {
   if (bindings_.size() <= static_cast<size_t>(i)) bindings_.resize(i + 1);
   std::vector<Formula::VariableHandle>& round = bindings_[i];
   if (nextBinding_ >= round.size()) round.resize(nextBinding_ + 1);
@@ -281,8 +281,42 @@ void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   // The first of the three binding steps starts the round.
   nextBinding_ = 0;
   if (i < 0 || i >= compiledFormulaCount()) return;
-  for (const boost::shared_ptr<CostDriver>& d : dependencies_) {
-    bindVariable(i, d->id(), static_cast<double>(d->doubleValue()));
+  const unsigned long long shape = DriverGraphVersion::current();
+  size_t p = 0;
+  if (static_cast<size_t>(i) < boundShape_.size() && boundShape_[i] == shape) {
+    // Nothing has changed the dependencies or their ids since a round
+    // bound every one of them by name, so position p holds the handle of
+    // dependency p; whether the formula still has that slot, its own stamp
+    // says. Any doubt sends the rest of the round the way of names.
+    for (; p < dependencies_.size(); ++p) {
+      const CostDriver* d = dependencies_[p].get();
+      const double value = static_cast<double>(d->doubleValue());
+      // The read may have run the host's code, which may change anything.
+      if (DriverGraphVersion::current() != shape ||
+          !formulas_[i]->setVariable(bindings_[i][p], value)) {
+        boundShape_[i] = 0;
+        nextBinding_ = p;
+        bindVariable(i, d->id(), value);
+        ++p;
+        break;
+      }
+    }
+    if (boundShape_[i] == shape) {
+      nextBinding_ = p;
+      return;
+    }
+  } else {
+    if (boundShape_.size() <= static_cast<size_t>(i)) boundShape_.resize(i + 1);
+  }
+  // By index, not by iterator: a read may change the list.
+  for (; p < dependencies_.size(); ++p) {
+    const CostDriver* d = dependencies_[p].get();
+    const double value = static_cast<double>(d->doubleValue());
+    bindVariable(i, d->id(), value);
+  }
+  if (DriverGraphVersion::current() == shape &&
+      nextBinding_ == dependencies_.size()) {
+    boundShape_[i] = shape;
   }
 }
 
@@ -357,10 +391,9 @@ void FormulaContainer::setPartFeatureValuesOfFormulaAt(int i) {
   }
 }
 
-double FormulaContainer::evalFormulaAt(int i) {
-  if (i < 0 || i >= compiledFormulaCount()) return 0;
+void FormulaContainer::failedEvaluationAt(int i) {
   try {
-    return formulas_[i]->eval();
+    throw;
   } catch (const FunctionNotFound& e) {
     throw NoFormulaResultException("Could not find function " + e.name());
   } catch (const VariableNotFound& e) {
@@ -372,6 +405,17 @@ double FormulaContainer::evalFormulaAt(int i) {
   } catch (const MathError&) {
     throw NoFormulaResultException("MathError in formula " +
                                    substituteDependencies(formulaAt(i)));
+  }
+}
+
+inline double FormulaContainer::evalFormulaAt(int i) {
+  if (i < 0 || i >= compiledFormulaCount()) return 0;
+  try {
+    return formulas_[i]->eval();
+  } catch (const EvalError&) {
+    // Kept out of line, so that this stays small enough to inline.
+    failedEvaluationAt(i);
+    throw;
   }
 }
 
@@ -394,8 +438,11 @@ double FormulaContainer::evalFormulaDouble() {
     recentIndex_ = i;
     try {
       setCDValuesOfFormulaAt(i);
-      setXoloValuesOfFormulaAt(i);
-      setPartFeatureValuesOfFormulaAt(i);
+      // The other two steps are skipped here when they have nothing to do,
+      // as most containers have neither session names nor a feature.
+      if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+      if (!sessionNamesKnown_ || anySessionName_) setXoloValuesOfFormulaAt(i);
+      if (!partFeature_.expired()) setPartFeatureValuesOfFormulaAt(i);
       return evalFormulaAt(i);
     } catch (const NoFormulaResultException& e) {
       failed("NoFormulaResultException", e.message());

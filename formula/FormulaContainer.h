@@ -226,8 +226,22 @@ class FormulaContainer {
   // Sets variable `name` of formula `i` as the next binding of the round
   // under way, through the handle that binding used the round before.
   // REQUIRES: 0 <= i < compiledFormulaCount()
-  void bindVariable(int i, const std::string& name, double value);
+  void bindVariable(int i, const std::string& name, double value) {
+    // Inline: every read of a driver binds each of its dependencies.
+    if (static_cast<size_t>(i) < bindings_.size() &&
+        nextBinding_ < bindings_[i].size()) {
+      Formula::VariableHandle& handle = bindings_[i][nextBinding_++];
+      handle = formulas_[i]->setVariable(name, value, handle);
+      return;
+    }
+    bindVariableFirst(i, name, value);
+  }
+  // `bindVariable` at a position no round has reached before.
+  void bindVariableFirst(int i, const std::string& name, double value);
   double evalFormulaAt(int i);
+  // Rethrows the `EvalError` being handled as `NoFormulaResultException`,
+  // with the message for formula `i`; other errors unchanged.
+  [[noreturn]] void failedEvaluationAt(int i);
 
   // The session names of text `i` in the order binding asks for them, one
   // per occurrence of the prefix. Kept between evaluations, since the scan
@@ -283,6 +297,11 @@ class FormulaContainer {
   // dependencies change.
   std::vector<std::vector<Formula::VariableHandle>> bindings_;
   size_t nextBinding_ = 0;
+  // Per formula, the `DriverGraphVersion` under which a binding round last
+  // bound every dependency by name (0: none). While it is current the
+  // dependencies and their ids are as they were, so the round can write
+  // through its handles without comparing names.
+  std::vector<unsigned long long> boundShape_;
 
   // Per text, see `sessionNamesOf`.
   std::vector<std::vector<std::string>> sessionNames_;

@@ -15,6 +15,7 @@
 #include "costdata/CostDriverEnum.h"
 #include "costdata/CostDriverInt.h"
 #include "costdata/CostDriverIntRange.h"
+#include "costdata/DriverGraphVersion.h"
 #include "costdata/CostProperty.h"
 #include "costdata/CostPropertyString.h"
 #include "formula/FormulaContainer.h"
@@ -29,6 +30,11 @@ void FormulaContainer::serialize(Archive& archive, const unsigned int) {
   archive_detail::archiveWeak(archive, partFeature_);
   archive& dependencies_;
   archive& formulaStrings_;
+  if (Archive::is_loading::value) {
+    // Read into a container that may have been evaluated already.
+    textsChanged();
+    DriverGraphVersion::changed();
+  }
   if (Archive::is_saving::value) {
     // Texts removed with `deleteFormulaStrings` leave their formulas behind;
     // a count above the texts could never be read back, so only formulas
@@ -64,6 +70,8 @@ void FormulaContainer::serialize(Archive& archive, const unsigned int) {
 template <class Archive>
 void CostProperty::serialize(Archive& archive, const unsigned int version) {
   archive& id_;
+  // Read into a property that may already be bound by id somewhere.
+  if (Archive::is_loading::value) DriverGraphVersion::changed();
   archive& label_;
   archive& longHelp_;
   archive& category_;

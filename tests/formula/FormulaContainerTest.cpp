@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -577,6 +578,59 @@ TEST_F(FormulaContainerTest, CachedBindingsFollowEveryEdit) {
   x->setValue(7);
   EXPECT_EQ(1002.0, copy.evalFormulaDouble());
   EXPECT_EQ(1002.0, c.evalFormulaDouble());
+}
+
+// A session that runs `hook` once, the next time it is asked, and then
+// answers 1.
+class HookSession : public XoloClient {
+ public:
+  double GetDataByName(const std::string&, int) override {
+    if (hook) {
+      const std::function<void()> once = hook;
+      hook = nullptr;
+      once();
+    }
+    return 1.0;
+  }
+  std::function<void()> hook;
+};
+
+// Reading a dependency may run the host's code, which may edit the very
+// list being bound or rename a driver of it; the rest of the round must
+// bind by name, and so must the rounds after it.
+TEST_F(FormulaContainerTest, BindingRoundFollowsEditsMadeWhileBinding) {
+  HookSession session;
+  boost::shared_ptr<CostDriverDouble> a =
+      boost::make_shared<CostDriverDouble>("a");
+  a->formulas()->addFormula("Norix_hook");
+  a->formulas()->setQorSession(&session);
+  boost::shared_ptr<CostDriverDouble> b = driver("b", 2);
+  boost::shared_ptr<CostDriverDouble> c3 = driver("c", 3);
+  FormulaContainer c;
+  c.addFormula("a*100+b*10+c");
+  c.addDependency(a);
+  c.addDependency(b);
+  c.addDependency(c3);
+  EXPECT_EQ(123.0, c.evalFormulaDouble());
+  EXPECT_EQ(123.0, c.evalFormulaDouble());
+
+  session.hook = [&] {
+    c.removeDependency(b);
+    c.addDependency(driver("x", 5));
+    c.addDependency(driver("b", 7));  // now a, c, x, b
+  };
+  EXPECT_EQ(173.0, c.evalFormulaDouble());
+  EXPECT_EQ(173.0, c.evalFormulaDouble());
+
+  // Renamed while the round runs: the formula no longer reads that driver,
+  // and "c" keeps the value bound last.
+  session.hook = [&] { c3->setId("q"); };
+  EXPECT_EQ(173.0, c.evalFormulaDouble());
+  c3->setValue(9);
+  EXPECT_EQ(173.0, c.evalFormulaDouble());
+  EXPECT_EQ(173.0, c.evalFormulaDouble());
+  c3->setId("c");
+  EXPECT_EQ(179.0, c.evalFormulaDouble());
 }
 
 // Alternatives keep their rounds apart: a failing first formula must not
