@@ -20,10 +20,11 @@ namespace {
 
 // The drivers being evaluated on the current path, outermost first, so that
 // a cycle can be named. There are no threads, so one list serves.
-std::vector<const CostDriver*>& evaluationPath() {
-  static std::vector<const CostDriver*> path;
-  return path;
-}
+// At namespace scope, not in the function, so that no guard is tested on
+// every evaluation.
+std::vector<const CostDriver*> evaluationPathList;
+
+std::vector<const CostDriver*>& evaluationPath() { return evaluationPathList; }
 
 // Marks a driver as evaluating for the lifetime of the scope. Entering a
 // driver that is already on the path would recurse without end, so that
@@ -138,45 +139,52 @@ class AskedFlags {
 };
 
 // One frame of an upstream walk: a driver whose dependencies are being
-// looked at, and the next one to look at.
+// looked at, the next one to look at and the end of the list. The list is
+// read in place, which holds while the graph keeps its shape.
 struct UpstreamFrame {
   const CostDriver* driver;
-  const FormulaContainer* container;
-  std::size_t next;
+  const boost::shared_ptr<CostDriver>* next;
+  const boost::shared_ptr<CostDriver>* end;
 };
 
 // The upstream walks under way, innermost last, and their frames on one
 // stack kept from read to read; a walk nested in another (a driver read
 // by the walk starts one of its own) stacks its frames above the outer
-// walk's.
+// walk's. The first `used` frames are in use.
 struct UpstreamWalks {
   unsigned long long last = 0;
   std::vector<unsigned long long> running;
   std::vector<UpstreamFrame> frames;
+  std::size_t used = 0;
 
   bool isRunning(unsigned long long walk) const {
     return walk != 0 &&
            std::find(running.begin(), running.end(), walk) != running.end();
   }
+  void push(const UpstreamFrame& frame) {
+    if (used == frames.size()) frames.resize(2 * used + 16);
+    frames[used++] = frame;
+  }
 };
 
-UpstreamWalks& upstreamWalks() {
-  static UpstreamWalks walks;
-  return walks;
-}
+UpstreamWalks upstreamWalkState;
+
+UpstreamWalks& upstreamWalks() { return upstreamWalkState; }
+
+// The driver that a walk is reading right after everything it reads: its
+// evaluation need not look upstream again.
+const CostDriver* upstreamKnownFor = nullptr;
 
 // One upstream walk for the lifetime of the scope: its number, and its
 // frames, which go whichever way the walk ends.
 class UpstreamWalkScope {
  public:
   UpstreamWalkScope()
-      : walks_(upstreamWalks()),
-        walk_(++walks_.last),
-        base_(walks_.frames.size()) {
+      : walks_(upstreamWalks()), walk_(++walks_.last), base_(walks_.used) {
     walks_.running.push_back(walk_);
   }
   ~UpstreamWalkScope() {
-    walks_.frames.resize(base_);
+    walks_.used = base_;
     walks_.running.pop_back();
   }
   UpstreamWalkScope(const UpstreamWalkScope&) = delete;
@@ -184,7 +192,7 @@ class UpstreamWalkScope {
 
   unsigned long long walk() const { return walk_; }
   // Whether every frame of this walk is gone.
-  bool done() const { return walks_.frames.size() <= base_; }
+  bool done() const { return walks_.used <= base_; }
 
  private:
   UpstreamWalks& walks_;
@@ -310,8 +318,13 @@ double CostDriver::computeFormula(bool* fresh) const {
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();
   // Usually everything upstream is known already (a change evaluates in
-  // topological order, and a walk evaluates deepest first).
-  if (DriverReadScope::remembering() && !evaluating_ &&
+  // topological order, and a walk evaluates deepest first, and says so).
+  // Otherwise the walk evaluates it first: binding would read it
+  // recursively, and a read of the host's code on the way may drop drivers
+  // that the recursion would still be evaluating.
+  const bool walkedHere = upstreamKnownFor == this;
+  upstreamKnownFor = nullptr;
+  if (DriverReadScope::remembering() && !evaluating_ && !walkedHere &&
       !upstreamKnown(container)) {
     evaluateUpstream(container);
   }
@@ -353,16 +366,19 @@ bool CostDriver::upstreamKnown(const FormulaContainer* container) {
 }
 
 void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
-  auto reads = readsDependencies;
-
   // The frames hold plain pointers, valid while the graph keeps the shape
   // it has now. Drivers on the stack carry the walk's number, so that
   // meeting one again shows a cycle; a number left behind by a walk that
   // ended matches no walk under way.
   UpstreamWalkScope walk;
-  std::vector<UpstreamFrame>& frames = upstreamWalks().frames;
+  UpstreamWalks& walks = upstreamWalks();
   const unsigned long long shape = DriverGraphVersion::current();
-  frames.push_back(UpstreamFrame{this, container, 0});
+  auto frameOf = [](const CostDriver* driver, const FormulaContainer* c) {
+    if (!readsDependencies(c)) return UpstreamFrame{driver, nullptr, nullptr};
+    const std::vector<boost::shared_ptr<CostDriver>>& list = c->dependencies();
+    return UpstreamFrame{driver, list.data(), list.data() + list.size()};
+  };
+  walks.push(frameOf(this, container));
   upstreamWalk_ = walk.walk();
 
   const unsigned long long tag = DriverReadScope::current();
@@ -372,39 +388,40 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
   bool failing = false;
 
   while (!walk.done()) {
-    UpstreamFrame& top = frames.back();
-    if (!failing && reads(top.container) &&
-        top.next < top.container->dependencies().size()) {
-      const CostDriver* dependency =
-          top.container->dependencies()[top.next++].get();
+    UpstreamFrame& top = walks.frames[walks.used - 1];
+    if (!failing && top.next != top.end) {
+      const CostDriver* dependency = (top.next++)->get();
       if (!dependency || !dependency->computesOnRead()) continue;
       if (dependency->remembered()) {
         if (dependency->rememberedFailed_) failing = true;
         continue;
       }
       if (dependency->evaluating_ ||
-          upstreamWalks().isRunning(dependency->upstreamWalk_)) {
+          walks.isRunning(dependency->upstreamWalk_)) {
         // A cycle: the plain recursive evaluation names it.
         DriverReadScope::stopRemembering();
         return;
       }
       dependency->upstreamWalk_ = walk.walk();
-      frames.push_back(UpstreamFrame{dependency, dependency->ownContainer(),
-                                     0});  // invalidates `top`
-      continue;
+      walks.push(frameOf(dependency, dependency->ownContainer()));
+      continue;  // `top` may have moved
     }
 
     const CostDriver* done = top.driver;
     done->upstreamWalk_ = 0;
-    frames.pop_back();
+    --walks.used;
     // The driver that asked is evaluated by its caller.
     if (walk.done()) break;
+    // Everything it reads up to a failure is known now, and binding stops
+    // at the failure.
+    upstreamKnownFor = done;
     try {
       // Through the class's own read, so that it reports odd results.
       done->doubleValue();
     } catch (const NoFormulaResultException&) {
       failing = true;
     }
+    upstreamKnownFor = nullptr;
     // A driver's read may have changed the graph (a host's session is
     // free to): the frames may point nowhere now, and the evaluation that
     // asked finds the rest on its own.
@@ -593,7 +610,28 @@ void CostDriver::propagateFrom(CostDriver& source) {
   };
 
   passOn(0);
-  for (std::size_t k = 1; k < count; ++k) {
+  std::size_t k = 1;
+  // While the graph keeps its shape the plan's plain pointers say it all:
+  // this loop is the change, as far as nothing changes the graph.
+  if (!live) {
+    CostDriver* const* const drivers = plan->drivers.data();
+    unsigned char* const isAsked = &asked[0];
+    for (; k < count; ++k) {
+      if (!isAsked[k]) continue;
+      CostDriver* driver = drivers[k];
+      propagation.asking = driver;
+      propagation.passedOn = false;
+      driver->reEvaluateFormula();
+      propagation.asking = nullptr;
+      if (DriverGraphVersion::current() != plan->shape) goLive();
+      if (propagation.passedOn) passOn(k);
+      if (live) {
+        ++k;
+        break;
+      }
+    }
+  }
+  for (; k < count; ++k) {
     if (!asked[k]) continue;
     CostDriver* driver = driverAt(k);
     // A driver that no longer exists has nothing to re-evaluate.

@@ -32,12 +32,14 @@ class DriverReadScope {
   enum Kind { Join, Fresh };
 
   // Scopes open and close around every driver read, so they are inline.
-  explicit DriverReadScope(Kind kind = Join)
-      : kind_(kind),
-        outerTag_(state_.tag),
-        outerRemembering_(state_.remembering),
-        outerRestarts_(state_.restarts) {
-    if (state_.depth++ == 0 || kind_ == Fresh) {
+  explicit DriverReadScope(Kind kind = Join) : kind_(kind) {
+    // Only a fresh read goes back to the read around it when it closes.
+    if (kind == Fresh) {
+      outerTag_ = state_.tag;
+      outerRemembering_ = state_.remembering;
+      outerRestarts_ = state_.restarts;
+    }
+    if (state_.depth++ == 0 || kind == Fresh) {
       state_.tag = ++state_.lastTag;
       state_.remembering = true;
     }
@@ -75,6 +77,8 @@ class DriverReadScope {
   void closeFresh();
 
   Kind kind_;
+  // Set and read for a fresh read only: a scope opens around every driver
+  // read, and most are joined reads.
   unsigned long long outerTag_;
   bool outerRemembering_;
   unsigned long long outerRestarts_;
