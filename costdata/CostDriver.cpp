@@ -29,23 +29,27 @@ std::vector<const CostDriver*>& evaluationPath() { return evaluationPathList; }
 // Marks a driver as evaluating for the lifetime of the scope. Entering a
 // driver that is already on the path would recurse without end, so that
 // throws instead, naming the drivers of the cycle.
+// Throws the failure of entering `driver` again.
+[[noreturn]] __attribute__((noinline, cold)) void throwCycleAt(
+    const CostDriver& driver) {
+  const std::vector<const CostDriver*>& path = evaluationPath();
+  // Whatever is computed around a cycle depends on where the read
+  // entered it, so nothing computed from here on may be reused.
+  DriverReadScope::stopRemembering();
+  std::string cycle;
+  auto it = std::find(path.begin(), path.end(), &driver);
+  for (; it != path.end(); ++it) cycle += (*it)->id() + " -> ";
+  throw NoFormulaResultException("Cyclic dependency between cost drivers: " +
+                                 cycle + driver.id());
+}
+
 class EvaluationScope {
  public:
   EvaluationScope(const CostDriver& driver, bool& evaluating)
       : evaluating_(evaluating) {
-    std::vector<const CostDriver*>& path = evaluationPath();
-    if (evaluating_) {
-      // Whatever is computed around a cycle depends on where the read
-      // entered it, so nothing computed from here on may be reused.
-      DriverReadScope::stopRemembering();
-      std::string cycle;
-      auto it = std::find(path.begin(), path.end(), &driver);
-      for (; it != path.end(); ++it) cycle += (*it)->id() + " -> ";
-      throw NoFormulaResultException(
-          "Cyclic dependency between cost drivers: " + cycle + driver.id());
-    }
+    if (evaluating_) throwCycleAt(driver);
     evaluating_ = true;
-    path.push_back(&driver);
+    evaluationPath().push_back(&driver);
   }
   ~EvaluationScope() {
     evaluationPath().pop_back();
@@ -191,8 +195,6 @@ class UpstreamWalkScope {
   UpstreamWalkScope& operator=(const UpstreamWalkScope&) = delete;
 
   unsigned long long walk() const { return walk_; }
-  // Whether every frame of this walk is gone.
-  bool done() const { return walks_.used <= base_; }
 
  private:
   UpstreamWalks& walks_;
@@ -203,7 +205,7 @@ class UpstreamWalkScope {
 // A container without a compiled formula binds nothing, so it reads none
 // of its dependencies.
 bool readsDependencies(const FormulaContainer* c) {
-  return c && c->formulaCount() > 0 && c->compiledFormulaCount() > 0;
+  return c && c->bindsDependencies();
 }
 
 }  // namespace
@@ -224,6 +226,9 @@ struct CostDriver::ChangePlan {
   std::vector<boost::weak_ptr<CostDriver>> handles;  // empty for the source
   std::vector<std::uint32_t> firstEdge;              // one more than drivers
   std::vector<Edge> edges;
+  // Per driver, whether an entry of its list leads back to a driver
+  // earlier in the order (one that closes a cycle).
+  std::vector<unsigned char> leadsBack;
 };
 
 CostDriver::CostDriver() : CostDriver(std::string()) {}
@@ -387,31 +392,42 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
   // the stack are evaluated without looking at their further dependencies.
   bool failing = false;
 
-  while (!walk.done()) {
-    UpstreamFrame& top = walks.frames[walks.used - 1];
-    if (!failing && top.next != top.end) {
+  // The stack top and depth live in locals while the walk descends, which
+  // calls nothing; they go back to `walks` before any driver is read, since
+  // a read may start a walk of its own.
+  const std::size_t base = walks.used - 1;
+  const unsigned long long number = walk.walk();
+  for (;;) {
+    UpstreamFrame* frames = walks.frames.data();
+    std::size_t used = walks.used;
+    for (;;) {
+      UpstreamFrame& top = frames[used - 1];
+      if (failing || top.next == top.end) break;
       const CostDriver* dependency = (top.next++)->get();
       if (!dependency || !dependency->computesOnRead()) continue;
       if (dependency->remembered()) {
         if (dependency->rememberedFailed_) failing = true;
         continue;
       }
-      if (dependency->evaluating_ ||
-          walks.isRunning(dependency->upstreamWalk_)) {
+      if (dependency->evaluating_ || walks.isRunning(dependency->upstreamWalk_)) {
         // A cycle: the plain recursive evaluation names it.
+        walks.used = used;
         DriverReadScope::stopRemembering();
         return;
       }
-      dependency->upstreamWalk_ = walk.walk();
-      walks.push(frameOf(dependency, dependency->ownContainer()));
-      continue;  // `top` may have moved
+      dependency->upstreamWalk_ = number;
+      if (used == walks.frames.size()) {
+        walks.frames.resize(2 * used + 16);
+        frames = walks.frames.data();
+      }
+      frames[used++] = frameOf(dependency, dependency->ownContainer());
     }
 
-    const CostDriver* done = top.driver;
+    const CostDriver* done = frames[used - 1].driver;
     done->upstreamWalk_ = 0;
-    --walks.used;
+    walks.used = --used;
     // The driver that asked is evaluated by its caller.
-    if (walk.done()) break;
+    if (used == base) break;
     // Everything it reads up to a failure is known now, and binding stops
     // at the failure.
     upstreamKnownFor = done;
@@ -505,6 +521,7 @@ std::shared_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
     plan->handles[at] = nodes[finished[k]].handle;
   }
   plan->firstEdge.reserve(count + 1);
+  plan->leadsBack.assign(count, 0);
   for (std::size_t at = 0; at < count; ++at) {
     plan->firstEdge.push_back(static_cast<std::uint32_t>(plan->edges.size()));
     const FormulaContainer* container = plan->drivers[at]->ownContainer();
@@ -514,8 +531,10 @@ std::shared_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
     for (std::size_t i = 0; i < targets.size(); ++i) {
       const boost::shared_ptr<CostDriver> target = targets[i].lock();
       if (!target || target->walkMark_ != walk) continue;
-      plan->edges.push_back(ChangePlan::Edge{
-          static_cast<std::uint32_t>(i), number[target->walkIndex_]});
+      const std::uint32_t to = number[target->walkIndex_];
+      if (to <= at) plan->leadsBack[at] = 1;
+      plan->edges.push_back(
+          ChangePlan::Edge{static_cast<std::uint32_t>(i), to});
     }
   }
   plan->firstEdge.push_back(static_cast<std::uint32_t>(plan->edges.size()));
@@ -615,6 +634,10 @@ void CostDriver::propagateFrom(CostDriver& source) {
   // this loop is the change, as far as nothing changes the graph.
   if (!live) {
     CostDriver* const* const drivers = plan->drivers.data();
+    const std::uint32_t* const firstEdge = plan->firstEdge.data();
+    const ChangePlan::Edge* const edges = plan->edges.data();
+    const unsigned long long shape = plan->shape;
+    const unsigned char* const leadsBack = plan->leadsBack.data();
     unsigned char* const isAsked = &asked[0];
     for (; k < count; ++k) {
       if (!isAsked[k]) continue;
@@ -623,11 +646,25 @@ void CostDriver::propagateFrom(CostDriver& source) {
       propagation.passedOn = false;
       driver->reEvaluateFormula();
       propagation.asking = nullptr;
-      if (DriverGraphVersion::current() != plan->shape) goLive();
-      if (propagation.passedOn) passOn(k);
-      if (live) {
+      if (DriverGraphVersion::current() != shape) {
+        goLive();
+        if (propagation.passedOn) passOn(k);
         ++k;
         break;
+      }
+      if (!propagation.passedOn) continue;
+      if (leadsBack[k]) {
+        passOn(k);
+        if (live) {
+          ++k;
+          break;
+        }
+        continue;
+      }
+      // Only drivers later in the order: asking them is marking them.
+      const std::uint32_t end = firstEdge[k + 1];
+      for (std::uint32_t e = firstEdge[k]; e < end; ++e) {
+        isAsked[edges[e].target] = 1;
       }
     }
   }

@@ -18,8 +18,8 @@ Formula::Formula(const std::string& expression) : compiled_(false) {
 }
 
 Formula::Formula(const Formula& other)
-    : expression_(other.expression_),
-      program_(other.program_),
+    : program_(other.program_),
+      expression_(other.expression_),
       compiled_(other.compiled_) {
   program_.runSameCodeAs(other.program_);
 }

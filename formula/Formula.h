@@ -105,8 +105,9 @@ class Formula {
   // compilation, so that no compiler scratch stays with the formula.
   void compile(const std::string& expression);
 
-  std::string expression_;
+  // The program first: evaluating reads only it.
   FormulaProgram program_;
+  std::string expression_;
   bool compiled_;
 };
 

@@ -108,12 +108,16 @@ void FormulaContainer::addFormula(const std::string& text) {
   formulas_.push_back(formula);
   formulaStrings_.push_back(text);
   textsChanged();
+  // Binding rounds read the formula list in place while the graph keeps
+  // its shape.
+  DriverGraphVersion::changed();
 }
 
 void FormulaContainer::setFormulaAt(int i, const std::string& text) {
   if (text.empty() || i < 0) return;
   boost::shared_ptr<Formula> formula(new Formula(text));
   textsChanged();
+  DriverGraphVersion::changed();  // see addFormula
   if (i >= formulaCount()) {
     // Appending keeps texts and formulas index for index, so the new text
     // evaluates instead of silently yielding 0.
@@ -270,53 +274,59 @@ int FormulaContainer::qorStage() const { return stage_; }
 
 void FormulaContainer::bindVariableFirst(int i, const std::string& name,
                                          double value) {
-  if (bindings_.size() <= static_cast<size_t>(i)) bindings_.resize(i + 1);
-  std::vector<Formula::VariableHandle>& round = bindings_[i];
+  if (rounds_.size() <= static_cast<size_t>(i)) rounds_.resize(i + 1);
+  std::vector<Formula::VariableHandle>& round = rounds_[i].handles;
   if (nextBinding_ >= round.size()) round.resize(nextBinding_ + 1);
   Formula::VariableHandle& handle = round[nextBinding_++];
   handle = formulas_[i]->setVariable(name, value, handle);
 }
 
-void FormulaContainer::setCDValuesOfFormulaAt(int i) {
+inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   // The first of the three binding steps starts the round.
   nextBinding_ = 0;
   if (i < 0 || i >= compiledFormulaCount()) return;
   const unsigned long long shape = DriverGraphVersion::current();
-  size_t p = 0;
-  if (static_cast<size_t>(i) < boundShape_.size() && boundShape_[i] == shape) {
-    // Nothing has changed the dependencies or their ids since a round
-    // bound every one of them by name, so position p holds the handle of
-    // dependency p; whether the formula still has that slot, its own stamp
-    // says. Any doubt sends the rest of the round the way of names.
-    for (; p < dependencies_.size(); ++p) {
-      const CostDriver* d = dependencies_[p].get();
-      const double value = static_cast<double>(d->doubleValue());
-      // The read may have run the host's code, which may change anything.
-      if (DriverGraphVersion::current() != shape ||
-          !formulas_[i]->setVariable(bindings_[i][p], value)) {
-        boundShape_[i] = 0;
-        nextBinding_ = p;
-        bindVariable(i, d->id(), value);
-        ++p;
-        break;
-      }
-    }
-    if (boundShape_[i] == shape) {
+  if (static_cast<size_t>(i) >= rounds_.size() || rounds_[i].shape != shape) {
+    bindDependenciesByName(i, 0, shape);
+    return;
+  }
+  // Nothing has changed the dependencies, their ids or the formulas since
+  // a round bound every dependency by name, so those lists may be read in
+  // place and position p holds the handle of dependency p; whether the
+  // formula still has that slot, its stamp says. (Handle lists only grow,
+  // but may move.) Any doubt sends the rest of the round the way of names.
+  const boost::shared_ptr<CostDriver>* const dependencies = dependencies_.data();
+  const size_t count = dependencies_.size();
+  Formula* const formula = formulas_[i].get();
+  for (size_t p = 0; p < count; ++p) {
+    const CostDriver* d = dependencies[p].get();
+    const double value = static_cast<double>(d->doubleValue());
+    // The read may have run the host's code, which may change anything.
+    if (__builtin_expect(DriverGraphVersion::current() != shape ||
+                             !formula->setVariable(rounds_[i].handles[p], value),
+                         0)) {
+      rounds_[i].shape = 0;
       nextBinding_ = p;
+      bindVariable(i, d->id(), value);
+      bindDependenciesByName(i, p + 1, shape);
       return;
     }
-  } else {
-    if (boundShape_.size() <= static_cast<size_t>(i)) boundShape_.resize(i + 1);
   }
+  nextBinding_ = count;
+}
+
+void FormulaContainer::bindDependenciesByName(int i, size_t from,
+                                              unsigned long long shape) {
+  if (rounds_.size() <= static_cast<size_t>(i)) rounds_.resize(i + 1);
   // By index, not by iterator: a read may change the list.
-  for (; p < dependencies_.size(); ++p) {
+  for (size_t p = from; p < dependencies_.size(); ++p) {
     const CostDriver* d = dependencies_[p].get();
     const double value = static_cast<double>(d->doubleValue());
     bindVariable(i, d->id(), value);
   }
   if (DriverGraphVersion::current() == shape &&
       nextBinding_ == dependencies_.size()) {
-    boundShape_[i] = shape;
+    rounds_[i].shape = shape;
   }
 }
 
@@ -575,6 +585,8 @@ void FormulaContainer::copyTo(
   target->session_ = session_;
   target->stage_ = stage_;
   target->partFeature_ = partFeature_;
+  // The target's binding rounds must not trust their handle lists.
+  DriverGraphVersion::changed();
 }
 
 std::string FormulaContainer::toString(double value) {

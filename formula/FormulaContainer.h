@@ -139,6 +139,11 @@ class FormulaContainer {
   const std::vector<boost::weak_ptr<CostDriver>>& hasImpactOn() const {
     return hasImpactOn_;
   }
+  // Whether an evaluation reads the dependencies: only a text with a
+  // compiled formula binds them.
+  bool bindsDependencies() const {
+    return !formulaStrings_.empty() && !formulas_.empty();
+  }
 
   // Records `driver` as reading the owner of this container, replacing any
   // entry with the same id. An empty pointer is ignored.
@@ -221,6 +226,10 @@ class FormulaContainer {
   void serialize(Archive& archive, const unsigned int version);
 
   void setCDValuesOfFormulaAt(int i);
+  // Binds dependencies `from` on by name, as the round under way; when the
+  // graph still has the shape `shape` and every dependency is bound, later
+  // rounds may bind through the handles.
+  void bindDependenciesByName(int i, size_t from, unsigned long long shape);
   void setXoloValuesOfFormulaAt(int i);
   void setPartFeatureValuesOfFormulaAt(int i);
   // Sets variable `name` of formula `i` as the next binding of the round
@@ -228,9 +237,9 @@ class FormulaContainer {
   // REQUIRES: 0 <= i < compiledFormulaCount()
   void bindVariable(int i, const std::string& name, double value) {
     // Inline: every read of a driver binds each of its dependencies.
-    if (static_cast<size_t>(i) < bindings_.size() &&
-        nextBinding_ < bindings_[i].size()) {
-      Formula::VariableHandle& handle = bindings_[i][nextBinding_++];
+    if (static_cast<size_t>(i) < rounds_.size() &&
+        nextBinding_ < rounds_[i].handles.size()) {
+      Formula::VariableHandle& handle = rounds_[i].handles[nextBinding_++];
       handle = formulas_[i]->setVariable(name, value, handle);
       return;
     }
@@ -275,33 +284,38 @@ class FormulaContainer {
     ~ShapeNotice();
   };
 
+  // Per formula: the variable handles of its last binding round, in the
+  // order of binding, and the `DriverGraphVersion` under which a round last
+  // bound every dependency by name (0: none). The round repeats before
+  // every evaluation, so a position mostly finds the handle of its own
+  // name. A handle serves only while its formula vouches for it and for
+  // the name (a replaced formula, removed variables or another name at
+  // that position each fall back to binding by name), so the cache needs
+  // no upkeep when formulas or dependencies change. While the version is
+  // current the dependencies and their ids are as they were, and the round
+  // writes through the handles without comparing names.
+  struct BindingRound {
+    unsigned long long shape = 0;
+    std::vector<Formula::VariableHandle> handles;
+  };
+
+  // The members every evaluation reads come first, so that they share as
+  // few cache lines as possible.
   ShapeNotice shapeNotice_;
   // Whether `sessionNames_` holds the names of the texts as they are, and
-  // whether any text names one; next to the members every evaluation reads.
+  // whether any text names one.
   bool sessionNamesKnown_ = false;
   bool anySessionName_ = false;
   int stage_;
   int recentIndex_;
+  size_t nextBinding_ = 0;
   VelkCOM::XoloClient* session_;
-  boost::weak_ptr<TamberData::PartFeature> partFeature_;
   std::vector<boost::shared_ptr<CostDriver>> dependencies_;
-  std::vector<boost::weak_ptr<CostDriver>> hasImpactOn_;
   std::vector<std::string> formulaStrings_;
   std::vector<boost::shared_ptr<Formula>> formulas_;
-  // Per formula, the variable handles of its last binding round, in the
-  // order of binding. The round repeats before every evaluation, so a
-  // position mostly finds the handle of its own name. A handle serves only
-  // while its formula vouches for it and for the name (a replaced formula,
-  // removed variables or another name at that position each fall back to
-  // binding by name), so the cache needs no upkeep when formulas or
-  // dependencies change.
-  std::vector<std::vector<Formula::VariableHandle>> bindings_;
-  size_t nextBinding_ = 0;
-  // Per formula, the `DriverGraphVersion` under which a binding round last
-  // bound every dependency by name (0: none). While it is current the
-  // dependencies and their ids are as they were, so the round can write
-  // through its handles without comparing names.
-  std::vector<unsigned long long> boundShape_;
+  std::vector<BindingRound> rounds_;
+  boost::weak_ptr<TamberData::PartFeature> partFeature_;
+  std::vector<boost::weak_ptr<CostDriver>> hasImpactOn_;
 
   // Per text, see `sessionNamesOf`.
   std::vector<std::vector<std::string>> sessionNames_;

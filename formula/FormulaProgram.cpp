@@ -92,14 +92,14 @@ inline bool isFiniteValue(double x) {
 }  // namespace
 
 FormulaProgram::FormulaProgram()
-    : runSteps_(nullptr),
-      names_(nullptr),
-      stackNeeded_(0),
-      stamp_(newStamp()),
-      lastVariable_(-1),
-      firstOfRound_(0),
+    : stamp_(newStamp()),
       ready_(false),
-      sound_(false) {
+      sound_(false),
+      stackNeeded_(0),
+      runSteps_(nullptr),
+      names_(nullptr),
+      lastVariable_(-1),
+      firstOfRound_(0) {
   // Every formula starts from the same built-in tables; they are shared
   // until a formula changes its own, which keeps constructing formulas cheap.
   static const std::shared_ptr<const FunctionTables> builtins = [] {
@@ -133,16 +133,16 @@ FormulaProgram::FormulaProgram()
 }
 
 FormulaProgram::FormulaProgram(const FormulaProgram& other)
-    : variables_(other.variables_),
-      functions_(other.functions_),
+    : stamp_(newStamp()),
+      ready_(false),
+      sound_(false),
+      stackNeeded_(0),
       runSteps_(nullptr),
       names_(nullptr),
-      stackNeeded_(0),
-      stamp_(newStamp()),
+      variables_(other.variables_),
       lastVariable_(-1),
       firstOfRound_(0),
-      ready_(false),
-      sound_(false) {}
+      functions_(other.functions_) {}
 
 FormulaProgram::~FormulaProgram() { clearActions(); }
 

@@ -255,23 +255,9 @@ class FormulaProgram {
   double* deepStack() const;
   Action* makeAction(const Step& step) const;
 
-  // Actions exist only for the steps someone asked for; the code is what
-  // runs. Entry i of actions_ belongs to step i.
-  mutable std::vector<Action*> actions_;
-  std::shared_ptr<Code> code_;  // null for the empty program
-  std::vector<Variable> variables_;
-  // Built on demand once the table is too long to scan.
-  mutable std::unique_ptr<std::unordered_map<std::string, int>> index_;
-  // The built-in tables are shared between programs until one changes them.
-  std::shared_ptr<const FunctionTables> functions_;
-
-  // One per name of the code, valid while ready_.
-  mutable std::vector<Handle> handles_;
-  // What `eval` runs, taken from the code when it gets ready.
-  mutable const RunStep* runSteps_;
-  mutable const Name* names_;
-  mutable int stackNeeded_;
-  mutable std::vector<double> deepStack_;
+  // What every evaluation and every binding reads comes first, so that it
+  // shares as few cache lines as possible.
+  //
   // Names the current layout of the variable table. Slots only ever get
   // appended under one stamp, so a handle of the stamp stays in bounds and
   // keeps naming its variable; removing or replacing entries takes a new
@@ -279,10 +265,6 @@ class FormulaProgram {
   // Every change that shrinks or replaces variables_ goes through
   // variablesMoved(), or comes with a new stamp in a constructor.
   uint64_t stamp_;
-  mutable int lastVariable_;
-  // Where the last binding round started, so that the next round's first
-  // name is found without a lookup.
-  mutable int firstOfRound_;
   // False when the handles must be resolved (or the run code built) before
   // the next run: the code changed, or names were added to or removed from
   // a table. Everything `eval` takes from the code is valid while true.
@@ -290,6 +272,27 @@ class FormulaProgram {
   // While ready_: every name resolves, every step finds its operands, the
   // code leaves one value and pushes no infinite literal of its own.
   mutable bool sound_;
+  mutable int stackNeeded_;
+  // What `eval` runs, taken from the code when it gets ready.
+  mutable const RunStep* runSteps_;
+  mutable const Name* names_;
+  std::vector<Variable> variables_;
+  // One per name of the code, valid while ready_.
+  mutable std::vector<Handle> handles_;
+  mutable int lastVariable_;
+  // Where the last binding round started, so that the next round's first
+  // name is found without a lookup.
+  mutable int firstOfRound_;
+
+  // Actions exist only for the steps someone asked for; the code is what
+  // runs. Entry i of actions_ belongs to step i.
+  mutable std::vector<Action*> actions_;
+  std::shared_ptr<Code> code_;  // null for the empty program
+  // Built on demand once the table is too long to scan.
+  mutable std::unique_ptr<std::unordered_map<std::string, int>> index_;
+  // The built-in tables are shared between programs until one changes them.
+  std::shared_ptr<const FunctionTables> functions_;
+  mutable std::vector<double> deepStack_;
 };
 
 #endif  // VELKDATA_FORMULA_FORMULAPROGRAM_H
