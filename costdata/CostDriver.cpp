@@ -312,13 +312,11 @@ void CostDriver::setDependency(
   if (formulas()) formulas()->addPartFeatureDependency(f);
 }
 
+void CostDriver::throwRememberedFailure() const {
+  throw NoFormulaResultException(rememberedFailure_);
+}
+
 double CostDriver::computeFormula(bool* fresh) const {
-  if (fresh) *fresh = false;
-  // Only an open read remembers, so a remembered value needs no scope.
-  if (remembered()) {
-    if (rememberedFailed_) throw NoFormulaResultException(rememberedFailure_);
-    return rememberedValue_;
-  }
   DriverReadScope read;
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();

@@ -107,8 +107,9 @@ class CostDriver : public CostProperty {
   // Throws `NoFormulaResultException` as `doubleValue` does.
   double evaluateFormula(bool* fresh = nullptr) const {
     // Most reads within a read or change find the value remembered.
-    if (remembered() && !rememberedFailed_) {
+    if (remembered()) {
       if (fresh) *fresh = false;
+      if (rememberedFailed_) throwRememberedFailure();
       return rememberedValue_;
     }
     return computeFormula(fresh);
@@ -144,8 +145,10 @@ class CostDriver : public CostProperty {
   // when the graph changed shape since it was made.
   std::shared_ptr<const ChangePlan> changePlan();
 
-  // `evaluateFormula` past a remembered value.
+  // `evaluateFormula` when nothing is remembered.
   double computeFormula(bool* fresh) const;
+  // Throws the failure remembered in this read.
+  [[noreturn]] void throwRememberedFailure() const;
 
   // Whether reading this driver evaluates its formula.
   bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
@@ -162,26 +165,30 @@ class CostDriver : public CostProperty {
   // Whether every computed driver `container` reads is remembered.
   static bool upstreamKnown(const FormulaContainer* container);
 
-  mutable bool evaluating_ = false;
-  bool notifying_ = false;
-  bool switchingCache_ = false;
-
-  // What this driver computed in the read tagged `rememberedRead_`: a value
-  // or the message of the failure.
-  mutable unsigned long long rememberedRead_ = 0;
-  mutable double rememberedValue_ = 0.0;
-  mutable bool rememberedFailed_ = false;
-  mutable std::string rememberedFailure_;
-  // The upstream walk that has this driver on its stack; 0 or a walk that
-  // has ended when none has.
-  mutable unsigned long long upstreamWalk_ = 0;
+  // Made on the first change of this driver and kept while the graph keeps
+  // its shape; shared with the changes that are running it.
+  std::shared_ptr<const ChangePlan> changePlan_;
   // The walk that numbered this driver last while making a change plan,
   // and the number.
   unsigned long long walkMark_ = 0;
   std::size_t walkIndex_ = 0;
-  // Made on the first change of this driver and kept while the graph keeps
-  // its shape; shared with the changes that are running it.
-  std::shared_ptr<const ChangePlan> changePlan_;
+  // The message of a failure remembered (see below).
+  mutable std::string rememberedFailure_;
+
+  // The members every read and change uses come last, next to the value
+  // of the concrete class, so that they share its cache line.
+  //
+  // The upstream walk that has this driver on its stack; 0 or a walk that
+  // has ended when none has.
+  mutable unsigned long long upstreamWalk_ = 0;
+  // What this driver computed in the read tagged `rememberedRead_`: a value
+  // or, when `rememberedFailed_`, the failure in `rememberedFailure_`.
+  mutable unsigned long long rememberedRead_ = 0;
+  mutable double rememberedValue_ = 0.0;
+  mutable bool rememberedFailed_ = false;
+  mutable bool evaluating_ = false;
+  bool notifying_ = false;
+  bool switchingCache_ = false;
 };
 
 }  // namespace VelkData

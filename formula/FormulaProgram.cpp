@@ -453,11 +453,11 @@ const int kEndOfRun = kFunctionInto + kBinaryCount;
 
 // The built-ins that `eval` computes in place when a formula still has
 // them under their names.
-void* builtinSqrt() {
-  static void* const f =
-      reinterpret_cast<void*>(static_cast<FormulaProgram::Function1>(std::sqrt));
-  return f;
-}
+// At namespace scope, so that no guard is tested on every call of a
+// function.
+void* const kBuiltinSqrt =
+    reinterpret_cast<void*>(static_cast<FormulaProgram::Function1>(std::sqrt));
+void* builtinSqrt() { return kBuiltinSqrt; }
 void* builtinMax() { return reinterpret_cast<void*>(&maxOf); }
 void* builtinMin() { return reinterpret_cast<void*>(&minOf); }
 
