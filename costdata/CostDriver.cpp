@@ -229,7 +229,17 @@ struct CostDriver::ChangePlan {
   // Per driver, whether an entry of its list leads back to a driver
   // earlier in the order (one that closes a cycle).
   std::vector<unsigned char> leadsBack;
+  // The driver that keeps the plan and the changes running it.
+  mutable unsigned holders = 0;
 };
+
+void intrusive_ptr_add_ref(const CostDriver::ChangePlan* plan) {
+  ++plan->holders;
+}
+
+void intrusive_ptr_release(const CostDriver::ChangePlan* plan) {
+  if (--plan->holders == 0) delete plan;
+}
 
 CostDriver::CostDriver() : CostDriver(std::string()) {}
 
@@ -455,7 +465,7 @@ void CostDriver::notifyDependents() {
   propagateFrom(*this);
 }
 
-std::shared_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
+boost::intrusive_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
   if (changePlan_ && changePlan_->shape == DriverGraphVersion::current()) {
     return changePlan_;
   }
@@ -506,7 +516,7 @@ std::shared_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
     stack.pop_back();
   }
 
-  std::shared_ptr<ChangePlan> plan = std::make_shared<ChangePlan>();
+  boost::intrusive_ptr<ChangePlan> plan(new ChangePlan);
   plan->shape = DriverGraphVersion::current();
   const std::size_t count = finished.size();
   std::vector<std::uint32_t> number(count);
@@ -544,7 +554,7 @@ void CostDriver::propagateFrom(CostDriver& source) {
   const FormulaContainer* sourceContainer = source.ownContainer();
   if (!sourceContainer || sourceContainer->hasImpactOn().empty()) return;
   FlagScope sourceOnPath(source.notifying_);
-  const std::shared_ptr<const ChangePlan> plan = source.changePlan();
+  const boost::intrusive_ptr<const ChangePlan> plan = source.changePlan();
   const std::size_t count = plan->drivers.size();
   AskedFlags asked(count);
 

@@ -1,6 +1,7 @@
 #ifndef VELKDATA_COSTDATA_COSTDRIVER_H
 #define VELKDATA_COSTDATA_COSTDRIVER_H
 
+#include <boost/intrusive_ptr.hpp>
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
 #include <memory>
@@ -137,13 +138,17 @@ class CostDriver : public CostProperty {
 
   // The drivers a change of this one reaches, in the order they are asked,
   // with the has-impact-on entries between them; see CostDriver.cpp.
+  // Counted without atomic operations (there are no threads), since every
+  // change takes hold of its plan.
   struct ChangePlan;
+  friend void intrusive_ptr_add_ref(const ChangePlan* plan);
+  friend void intrusive_ptr_release(const ChangePlan* plan);
 
   // Runs a change that starts at `source`.
   static void propagateFrom(CostDriver& source);
   // The plan of a change of this driver as the graph is now, made anew
   // when the graph changed shape since it was made.
-  std::shared_ptr<const ChangePlan> changePlan();
+  boost::intrusive_ptr<const ChangePlan> changePlan();
 
   // `evaluateFormula` when nothing is remembered.
   double computeFormula(bool* fresh) const;
@@ -167,7 +172,7 @@ class CostDriver : public CostProperty {
 
   // Made on the first change of this driver and kept while the graph keeps
   // its shape; shared with the changes that are running it.
-  std::shared_ptr<const ChangePlan> changePlan_;
+  boost::intrusive_ptr<const ChangePlan> changePlan_;
   // The walk that numbered this driver last while making a change plan,
   // and the number.
   unsigned long long walkMark_ = 0;
