@@ -15,6 +15,7 @@
 #include "external/XoloClient.h"
 #include "formula/FormulaContainer.h"
 #include "formula/NoFormulaResultException.h"
+#include "support/HookSession.h"
 #include "support/TestUtil.h"
 
 namespace {
@@ -560,19 +561,7 @@ TEST(CostDriverPropagationTest, GraphChangedDuringAChangeIsSafe) {
   EXPECT_FLOAT_EQ(500.0f, w->storedValue());
 }
 
-// Runs `hook` when asked for a value, then answers 1.
-class HookSession : public VelkCOM::XoloClient {
- public:
-  double GetDataByName(const std::string&, int) override {
-    if (hook) {
-      const std::function<void()> once = hook;
-      hook = nullptr;
-      once();
-    }
-    return 1.0;
-  }
-  std::function<void()> hook;
-};
+using velktest::HookSession;
 
 // A read walks the upstream graph first; a driver read on the way may
 // change the graph, even drop drivers the walk has still to finish.

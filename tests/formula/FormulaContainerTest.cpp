@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -12,6 +11,7 @@
 #include "external/XoloExceptions.h"
 #include "formula/FormulaContainer.h"
 #include "processplan/PartFeature.h"
+#include "support/HookSession.h"
 #include "support/TestUtil.h"
 
 namespace {
@@ -580,20 +580,7 @@ TEST_F(FormulaContainerTest, CachedBindingsFollowEveryEdit) {
   EXPECT_EQ(1002.0, c.evalFormulaDouble());
 }
 
-// A session that runs `hook` once, the next time it is asked, and then
-// answers 1.
-class HookSession : public XoloClient {
- public:
-  double GetDataByName(const std::string&, int) override {
-    if (hook) {
-      const std::function<void()> once = hook;
-      hook = nullptr;
-      once();
-    }
-    return 1.0;
-  }
-  std::function<void()> hook;
-};
+using velktest::HookSession;
 
 // Reading a dependency may run the host's code, which may edit the very
 // list being bound or rename a driver of it; the rest of the round must
