@@ -165,9 +165,10 @@ struct UpstreamWalks {
     return walk != 0 &&
            std::find(running.begin(), running.end(), walk) != running.end();
   }
-  void push(const UpstreamFrame& frame) {
-    if (used == frames.size()) frames.resize(2 * used + 16);
-    frames[used++] = frame;
+  // The frames, with room for one more at `depth`; they may move.
+  UpstreamFrame* roomAt(std::size_t depth) {
+    if (depth == frames.size()) frames.resize(2 * depth + 16);
+    return frames.data();
   }
 };
 
@@ -391,7 +392,8 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
     const std::vector<boost::shared_ptr<CostDriver>>& list = c->dependencies();
     return UpstreamFrame{driver, list.data(), list.data() + list.size()};
   };
-  walks.push(frameOf(this, container));
+  walks.roomAt(walks.used)[walks.used] = frameOf(this, container);
+  ++walks.used;
   upstreamWalk_ = walk.walk();
 
   const unsigned long long tag = DriverReadScope::current();
@@ -424,10 +426,7 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
         return;
       }
       dependency->upstreamWalk_ = number;
-      if (used == walks.frames.size()) {
-        walks.frames.resize(2 * used + 16);
-        frames = walks.frames.data();
-      }
+      frames = walks.roomAt(used);
       frames[used++] = frameOf(dependency, dependency->ownContainer());
     }
 
