@@ -18,21 +18,24 @@ namespace VelkData {
 
 namespace {
 
-// The drivers being evaluated on the current path, outermost first, so that
-// a cycle can be named. There are no threads, so one list serves.
-// At namespace scope, not in the function, so that no guard is tested on
-// every evaluation.
-std::vector<const CostDriver*> evaluationPathList;
+// The drivers being evaluated on the current path, innermost first, linked
+// through the frames of their evaluations, so that a cycle can be named.
+// There are no threads, so one path serves.
+struct EvaluationLink {
+  const CostDriver* driver;
+  const EvaluationLink* outer;
+};
+const EvaluationLink* innermostEvaluation = nullptr;
 
-std::vector<const CostDriver*>& evaluationPath() { return evaluationPathList; }
-
-// Marks a driver as evaluating for the lifetime of the scope. Entering a
-// driver that is already on the path would recurse without end, so that
-// throws instead, naming the drivers of the cycle.
 // Throws the failure of entering `driver` again.
 [[noreturn]] __attribute__((noinline, cold)) void throwCycleAt(
     const CostDriver& driver) {
-  const std::vector<const CostDriver*>& path = evaluationPath();
+  std::vector<const CostDriver*> path;
+  for (const EvaluationLink* link = innermostEvaluation; link;
+       link = link->outer) {
+    path.push_back(link->driver);
+  }
+  std::reverse(path.begin(), path.end());
   // Whatever is computed around a cycle depends on where the read
   // entered it, so nothing computed from here on may be reused.
   DriverReadScope::stopRemembering();
@@ -43,16 +46,19 @@ std::vector<const CostDriver*>& evaluationPath() { return evaluationPathList; }
                                  cycle + driver.id());
 }
 
+// Marks a driver as evaluating for the lifetime of the scope. Entering a
+// driver that is already on the path would recurse without end, so that
+// throws instead, naming the drivers of the cycle.
 class EvaluationScope {
  public:
   EvaluationScope(const CostDriver& driver, bool& evaluating)
-      : evaluating_(evaluating) {
+      : evaluating_(evaluating), link_{&driver, innermostEvaluation} {
     if (evaluating_) throwCycleAt(driver);
     evaluating_ = true;
-    evaluationPath().push_back(&driver);
+    innermostEvaluation = &link_;
   }
   ~EvaluationScope() {
-    evaluationPath().pop_back();
+    innermostEvaluation = link_.outer;
     evaluating_ = false;
   }
   EvaluationScope(const EvaluationScope&) = delete;
@@ -60,6 +66,7 @@ class EvaluationScope {
 
  private:
   bool& evaluating_;
+  EvaluationLink link_;
 };
 
 // Sets a flag for the lifetime of the scope and then restores it.
@@ -75,33 +82,6 @@ class FlagScope {
  private:
   bool& flag_;
   bool previous_;
-};
-
-// The change under way: the driver it is asking to re-evaluate right now,
-// and whether that driver passed the change on.
-struct Propagation {
-  const CostDriver* asking = nullptr;
-  bool passedOn = false;
-};
-
-Propagation*& runningPropagation() {
-  static Propagation* running = nullptr;
-  return running;
-}
-
-// Makes `propagation` the change under way for the lifetime of the scope.
-class PropagationScope {
- public:
-  explicit PropagationScope(Propagation& propagation)
-      : outer_(runningPropagation()) {
-    runningPropagation() = &propagation;
-  }
-  ~PropagationScope() { runningPropagation() = outer_; }
-  PropagationScope(const PropagationScope&) = delete;
-  PropagationScope& operator=(const PropagationScope&) = delete;
-
- private:
-  Propagation* outer_;
 };
 
 // Counts the plan walks started, so that each walk can mark the drivers it
@@ -347,9 +327,9 @@ double CostDriver::computeFormula(bool* fresh) const {
   EvaluationScope scope(*this, evaluating_);
   double value = 0.0;
   try {
-    if (container) value = container->evalFormulaDouble();
+    if (container) value = container->evalFormulaDoubleInRead();
   } catch (const NoFormulaResultException& e) {
-    if (DriverReadScope::remembering() && DriverReadScope::current() == tag) {
+    if (DriverReadScope::reuseTag() == tag) {
       rememberedRead_ = tag;
       rememberedFailed_ = true;
       rememberedFailure_ = e.message();
@@ -358,7 +338,7 @@ double CostDriver::computeFormula(bool* fresh) const {
   }
   // A nested change (restart) or a cycle met on the way makes the value
   // unfit for reuse.
-  if (DriverReadScope::remembering() && DriverReadScope::current() == tag) {
+  if (DriverReadScope::reuseTag() == tag) {
     rememberedRead_ = tag;
     rememberedFailed_ = false;
     if (!rememberedFailure_.empty()) rememberedFailure_.clear();
@@ -369,10 +349,12 @@ double CostDriver::computeFormula(bool* fresh) const {
 
 bool CostDriver::upstreamKnown(const FormulaContainer* container) {
   if (!readsDependencies(container)) return true;
+  // Asked only while the read remembers.
+  const unsigned long long tag = DriverReadScope::current();
   for (const boost::shared_ptr<CostDriver>& dependency :
        container->dependencies()) {
-    if (dependency && dependency->computesOnRead() &&
-        !dependency->remembered()) {
+    if (dependency && dependency->rememberedRead_ != tag &&
+        dependency->computesOnRead()) {
       return false;
     }
   }
@@ -410,12 +392,14 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
   for (;;) {
     UpstreamFrame* frames = walks.frames.data();
     std::size_t used = walks.used;
-    for (;;) {
-      UpstreamFrame& top = frames[used - 1];
-      if (failing || top.next == top.end) break;
-      const CostDriver* dependency = (top.next++)->get();
+    // The read is under way and remembering throughout the descent (that
+    // is checked after every driver read), so remembered in this read
+    // means tagged `tag`.
+    UpstreamFrame* top = frames + used - 1;
+    while (!failing && top->next != top->end) {
+      const CostDriver* dependency = (top->next++)->get();
       if (!dependency || !dependency->computesOnRead()) continue;
-      if (dependency->remembered()) {
+      if (dependency->rememberedRead_ == tag) {
         if (dependency->rememberedFailed_) failing = true;
         continue;
       }
@@ -427,7 +411,8 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
       }
       dependency->upstreamWalk_ = number;
       frames = walks.roomAt(used);
-      frames[used++] = frameOf(dependency, dependency->ownContainer());
+      top = frames + used++;
+      *top = frameOf(dependency, dependency->ownContainer());
     }
 
     const CostDriver* done = frames[used - 1].driver;
@@ -455,14 +440,22 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
   }
 }
 
-void CostDriver::notifyDependents() {
-  Propagation* running = runningPropagation();
-  if (running && running->asking == this) {
-    running->passedOn = true;
-    return;
+CostDriver::Propagation* CostDriver::runningPropagation_ = nullptr;
+
+// Makes `propagation` the change under way for the lifetime of the scope.
+class CostDriver::PropagationScope {
+ public:
+  explicit PropagationScope(Propagation& propagation)
+      : outer_(runningPropagation_) {
+    runningPropagation_ = &propagation;
   }
-  propagateFrom(*this);
-}
+  ~PropagationScope() { runningPropagation_ = outer_; }
+  PropagationScope(const PropagationScope&) = delete;
+  PropagationScope& operator=(const PropagationScope&) = delete;
+
+ private:
+  Propagation* outer_;
+};
 
 boost::intrusive_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
   if (changePlan_ && changePlan_->shape == DriverGraphVersion::current()) {

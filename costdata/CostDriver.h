@@ -119,7 +119,15 @@ class CostDriver : public CostProperty {
   // Passes a change of this driver on to every driver it reaches, in the
   // order described above. Called from within this driver's own
   // re-evaluation, it marks the change as passed on instead.
-  void notifyDependents();
+  // Inline, since every re-evaluation of a change ends here.
+  void notifyDependents() {
+    Propagation* const running = runningPropagation_;
+    if (running && running->asking == this) {
+      running->passedOn = true;
+      return;
+    }
+    propagateFrom(*this);
+  }
 
   // Whether a notification is travelling through this driver right now; a
   // re-evaluation arriving then has come round a cycle and must stop.
@@ -140,6 +148,16 @@ class CostDriver : public CostProperty {
   // with the has-impact-on entries between them; see CostDriver.cpp.
   // Counted without atomic operations (there are no threads), since every
   // change takes hold of its plan.
+  // The change under way: the driver it is asking to re-evaluate right
+  // now, and whether that driver passed the change on. Null outside a
+  // change; there are no threads.
+  struct Propagation {
+    const CostDriver* asking = nullptr;
+    bool passedOn = false;
+  };
+  static Propagation* runningPropagation_;
+  class PropagationScope;
+
   struct ChangePlan;
   friend void intrusive_ptr_add_ref(const ChangePlan* plan);
   friend void intrusive_ptr_release(const ChangePlan* plan);
@@ -156,6 +174,19 @@ class CostDriver : public CostProperty {
   [[noreturn]] void throwRememberedFailure() const;
 
   // Whether reading this driver evaluates its formula.
+  // Binding a formula reads each dependency; see
+  // FormulaContainer::dependencyValue.
+  friend class FormulaContainer;
+  // The value this read has computed for the driver, when it has; `tag`
+  // is DriverReadScope::reuseTag().
+  bool rememberedComputation(unsigned long long tag, double* value) const {
+    if (rememberedRead_ != tag || !computesOnRead() || rememberedFailed_) {
+      return false;
+    }
+    *value = rememberedValue_;
+    return true;
+  }
+
   bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
   // Whether this driver's result of the read under way is remembered.
   bool remembered() const {

@@ -59,6 +59,11 @@ class DriverReadScope {
   static unsigned long long current() { return state_.tag; }
   // Whether drivers may reuse and remember values in the read under way.
   static bool remembering() { return state_.remembering; }
+  // The tag of what drivers remember in the read under way, or a value no
+  // driver carries while nothing may be reused.
+  static unsigned long long reuseTag() {
+    return state_.remembering ? state_.tag : ~0ULL;
+  }
   // Forgets what the read under way remembered: its tag changes.
   static void restart();
   // Switches reuse off until the outermost scope closes.

@@ -7,8 +7,10 @@
 #include <locale>
 #include <map>
 #include <sstream>
+#include <typeinfo>
 
 #include "costdata/CostDriver.h"
+#include "costdata/CostDriverDouble.h"
 #include "costdata/DriverGraphVersion.h"
 #include "costdata/DriverReadScope.h"
 #include "external/XoloClient.h"
@@ -281,6 +283,25 @@ void FormulaContainer::bindVariableFirst(int i, const std::string& name,
   handle = formulas_[i]->setVariable(name, value, handle);
 }
 
+inline double FormulaContainer::dependencyValue(const CostDriver* dependency,
+                                                unsigned long long& tag) {
+  // Every evaluated driver reads each of its dependencies, and in a change
+  // or a walk these have nearly always been computed in the same read. A
+  // driver of exactly the double class then gives its remembered value
+  // converted to float and does nothing else, so that is read in place.
+  // Its type info is unique to this library, so equal addresses mean that
+  // class and no other; any other driver takes its class's own read.
+  double value;
+  if (&typeid(*dependency) == &typeid(CostDriverDouble) &&
+      dependency->rememberedComputation(tag, &value)) {
+    return static_cast<double>(static_cast<float>(value));
+  }
+  value = static_cast<double>(dependency->doubleValue());
+  // The read may have run anything, a change or a cycle among it.
+  tag = DriverReadScope::reuseTag();
+  return value;
+}
+
 inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   // The first of the three binding steps starts the round.
   nextBinding_ = 0;
@@ -298,9 +319,10 @@ inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   const boost::shared_ptr<CostDriver>* const dependencies = dependencies_.data();
   const size_t count = dependencies_.size();
   Formula* const formula = formulas_[i].get();
+  unsigned long long tag = DriverReadScope::reuseTag();
   for (size_t p = 0; p < count; ++p) {
     const CostDriver* d = dependencies[p].get();
-    const double value = static_cast<double>(d->doubleValue());
+    const double value = dependencyValue(d, tag);
     // The read may have run the host's code, which may change anything.
     if (__builtin_expect(DriverGraphVersion::current() != shape ||
                              !formula->setVariable(rounds_[i].handles[p], value),
@@ -319,9 +341,10 @@ void FormulaContainer::bindDependenciesByName(int i, size_t from,
                                               unsigned long long shape) {
   if (rounds_.size() <= static_cast<size_t>(i)) rounds_.resize(i + 1);
   // By index, not by iterator: a read may change the list.
+  unsigned long long tag = DriverReadScope::reuseTag();
   for (size_t p = from; p < dependencies_.size(); ++p) {
     const CostDriver* d = dependencies_[p].get();
-    const double value = static_cast<double>(d->doubleValue());
+    const double value = dependencyValue(d, tag);
     bindVariable(i, d->id(), value);
   }
   if (DriverGraphVersion::current() == shape &&
@@ -433,6 +456,10 @@ double FormulaContainer::evalFormulaDouble() {
   // One read for all alternatives and all drivers they bind, so that a
   // driver reached along several paths is computed once.
   DriverReadScope read;
+  return evalFormulaDoubleInRead();
+}
+
+double FormulaContainer::evalFormulaDoubleInRead() {
   const int count = formulaCount();
   // With alternatives the next formula gets its chance; a single formula
   // is worth a message that tells why it failed. Built only on failure,

@@ -226,6 +226,14 @@ class FormulaContainer {
   void serialize(Archive& archive, const unsigned int version);
 
   void setCDValuesOfFormulaAt(int i);
+  // `evalFormulaDouble` within a read already open: a driver's evaluation
+  // opens one around it.
+  friend class CostDriver;
+  double evalFormulaDoubleInRead();
+  // What `dependency->doubleValue()` gives. `tag` is
+  // DriverReadScope::reuseTag(), kept current across the call.
+  static double dependencyValue(const CostDriver* dependency,
+                                unsigned long long& tag);
   // Binds dependencies `from` on by name, as the round under way; when the
   // graph still has the shape `shape` and every dependency is bound, later
   // rounds may bind through the handles.
