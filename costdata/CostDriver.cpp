@@ -340,8 +340,8 @@ double CostDriver::computeFormula(bool* fresh) const {
   // unfit for reuse.
   if (DriverReadScope::reuseTag() == tag) {
     rememberedRead_ = tag;
+    // The failure's text means something only while rememberedFailed_.
     rememberedFailed_ = false;
-    if (!rememberedFailure_.empty()) rememberedFailure_.clear();
     rememberedValue_ = value;
   }
   return value;

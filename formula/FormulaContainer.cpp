@@ -277,25 +277,33 @@ int FormulaContainer::qorStage() const { return stage_; }
 void FormulaContainer::bindVariableFirst(int i, const std::string& name,
                                          double value) {
   if (rounds_.size() <= static_cast<size_t>(i)) rounds_.resize(i + 1);
-  std::vector<Formula::VariableHandle>& round = rounds_[i].handles;
-  if (nextBinding_ >= round.size()) round.resize(nextBinding_ + 1);
+  RoundHandles& round = rounds_[i].handles;
+  round.growTo(nextBinding_ + 1);
   Formula::VariableHandle& handle = round[nextBinding_++];
   handle = formulas_[i]->setVariable(name, value, handle);
 }
 
-inline double FormulaContainer::dependencyValue(const CostDriver* dependency,
-                                                unsigned long long& tag) {
+inline bool FormulaContainer::rememberedDependencyValue(
+    const CostDriver* dependency, unsigned long long tag, double* value) {
   // Every evaluated driver reads each of its dependencies, and in a change
   // or a walk these have nearly always been computed in the same read. A
   // driver of exactly the double class then gives its remembered value
   // converted to float and does nothing else, so that is read in place.
   // Its type info is unique to this library, so equal addresses mean that
   // class and no other; any other driver takes its class's own read.
-  double value;
+  double remembered;
   if (&typeid(*dependency) == &typeid(CostDriverDouble) &&
-      dependency->rememberedComputation(tag, &value)) {
-    return static_cast<double>(static_cast<float>(value));
+      dependency->rememberedComputation(tag, &remembered)) {
+    *value = static_cast<double>(static_cast<float>(remembered));
+    return true;
   }
+  return false;
+}
+
+inline double FormulaContainer::dependencyValue(const CostDriver* dependency,
+                                                unsigned long long& tag) {
+  double value;
+  if (rememberedDependencyValue(dependency, tag, &value)) return value;
   value = static_cast<double>(dependency->doubleValue());
   // The read may have run anything, a change or a cycle among it.
   tag = DriverReadScope::reuseTag();
@@ -318,14 +326,22 @@ inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
   // but may move.) Any doubt sends the rest of the round the way of names.
   const boost::shared_ptr<CostDriver>* const dependencies = dependencies_.data();
   const size_t count = dependencies_.size();
-  Formula* const formula = formulas_[i].get();
+  BindingRound* round = &rounds_[i];
+  Formula* const formula = round->formula;
   unsigned long long tag = DriverReadScope::reuseTag();
   for (size_t p = 0; p < count; ++p) {
     const CostDriver* d = dependencies[p].get();
-    const double value = dependencyValue(d, tag);
-    // The read may have run the host's code, which may change anything.
-    if (__builtin_expect(DriverGraphVersion::current() != shape ||
-                             !formula->setVariable(rounds_[i].handles[p], value),
+    double value;
+    bool bound = true;
+    if (!rememberedDependencyValue(d, tag, &value)) {
+      value = static_cast<double>(d->doubleValue());
+      tag = DriverReadScope::reuseTag();
+      // The read may have run the host's code, which may change anything;
+      // a nested evaluation of this container may have moved the rounds.
+      bound = DriverGraphVersion::current() == shape;
+      round = &rounds_[i];
+    }
+    if (__builtin_expect(!bound || !formula->setVariable(round->handles[p], value),
                          0)) {
       rounds_[i].shape = 0;
       nextBinding_ = p;
@@ -350,6 +366,7 @@ void FormulaContainer::bindDependenciesByName(int i, size_t from,
   if (DriverGraphVersion::current() == shape &&
       nextBinding_ == dependencies_.size()) {
     rounds_[i].shape = shape;
+    rounds_[i].formula = formulas_[i].get();
   }
 }
 
@@ -442,9 +459,17 @@ void FormulaContainer::failedEvaluationAt(int i) {
 }
 
 inline double FormulaContainer::evalFormulaAt(int i) {
-  if (i < 0 || i >= compiledFormulaCount()) return 0;
+  // While its round's version is current, the round names the formula.
+  const Formula* formula;
+  if (static_cast<size_t>(i) < rounds_.size() &&
+      rounds_[i].shape == DriverGraphVersion::current()) {
+    formula = rounds_[i].formula;
+  } else {
+    if (i < 0 || i >= compiledFormulaCount()) return 0;
+    formula = formulas_[i].get();
+  }
   try {
-    return formulas_[i]->eval();
+    return formula->eval();
   } catch (const EvalError&) {
     // Kept out of line, so that this stays small enough to inline.
     failedEvaluationAt(i);

@@ -230,6 +230,11 @@ class FormulaContainer {
   // opens one around it.
   friend class CostDriver;
   double evalFormulaDoubleInRead();
+  // Sets `value` to what `dependency->doubleValue()` gives, when that is
+  // a value remembered under `tag` (DriverReadScope::reuseTag()) that can
+  // be read without running anything; false otherwise.
+  static bool rememberedDependencyValue(const CostDriver* dependency,
+                                        unsigned long long tag, double* value);
   // What `dependency->doubleValue()` gives. `tag` is
   // DriverReadScope::reuseTag(), kept current across the call.
   static double dependencyValue(const CostDriver* dependency,
@@ -302,9 +307,36 @@ class FormulaContainer {
   // no upkeep when formulas or dependencies change. While the version is
   // current the dependencies and their ids are as they were, and the round
   // writes through the handles without comparing names.
-  struct BindingRound {
+  //
+  // A round is read before every evaluation, so what it reads sits in one
+  // cache line: the version, the formula it bound (formulas_[i] while the
+  // version is current, since replacing a formula changes the shape) and
+  // the first two handles, as most formulas read one or two drivers.
+  class RoundHandles {
+   public:
+    std::size_t size() const { return size_; }
+    Formula::VariableHandle& operator[](std::size_t p) {
+      return p < kInPlace ? inPlace_[p] : more_[p - kInPlace];
+    }
+    // Grows to `n` handles; the new ones are never current.
+    void growTo(std::size_t n) {
+      for (std::size_t p = size_; p < n && p < kInPlace; ++p) {
+        inPlace_[p] = Formula::VariableHandle();
+      }
+      if (n > kInPlace) more_.resize(n - kInPlace);
+      if (n > size_) size_ = n;
+    }
+
+   private:
+    static constexpr std::size_t kInPlace = 2;
+    std::size_t size_ = 0;
+    Formula::VariableHandle inPlace_[kInPlace];
+    std::vector<Formula::VariableHandle> more_;
+  };
+  struct alignas(64) BindingRound {
     unsigned long long shape = 0;
-    std::vector<Formula::VariableHandle> handles;
+    Formula* formula = nullptr;
+    RoundHandles handles;
   };
 
   // The members every evaluation reads come first, so that they share as
