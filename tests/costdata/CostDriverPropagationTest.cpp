@@ -12,6 +12,7 @@
 #include "costdata/CostDriverEnum.h"
 #include "costdata/CostDriverInt.h"
 #include "costdata/DriverGraph.h"
+#include "costdata/DriverReadScope.h"
 #include "external/XoloClient.h"
 #include "formula/FormulaContainer.h"
 #include "formula/NoFormulaResultException.h"
@@ -199,6 +200,121 @@ TEST(CostDriverPropagationTest, LatticeReadEvaluatesEachUpstreamDriverOnce) {
     EXPECT_EQ(1, session.evaluations(d->id())) << d->id();
   }
 
+}
+
+// A class derived from the double driver may give another value than the
+// one its formula computed; a reader must see that value, in a change and
+// in a read, even when the read has computed the driver already.
+class Doubling : public CostDriverDouble {
+ public:
+  using CostDriverDouble::CostDriverDouble;
+  float doubleValue() const override {
+    return 2.0f * CostDriverDouble::doubleValue();
+  }
+};
+
+TEST(CostDriverPropagationTest, ReadersSeeTheValueOfADerivedClass) {
+  DriverGraph graph;
+  DoublePtr input(new CostDriverDouble("in"));
+  input->setValue(3.0f);
+  DoublePtr doubled(new Doubling("d"));
+  doubled->formulas()->addFormula("in+1");
+  DoublePtr plain = computedDouble("p", "in+1");
+  DoublePtr both = computedDouble("b", "d*10+p");
+  graph.link(input, doubled);
+  graph.link(input, plain);
+  graph.link(doubled, both);
+  graph.link(plain, both);
+  EXPECT_FLOAT_EQ(84.0f, both->doubleValue());
+  input->setValue(4.0f);
+  EXPECT_FLOAT_EQ(105.0f, both->storedValue());
+  EXPECT_FLOAT_EQ(105.0f, both->doubleValue());
+}
+
+// A driver's value is a float, and a reader computes with that, not with
+// the double its formula gave, however the read finds the value.
+TEST(CostDriverPropagationTest, ReadersComputeWithTheFloatValue) {
+  DriverGraph graph;
+  DoublePtr input(new CostDriverDouble("x"));
+  input->setValue(1.0f);
+  DoublePtr third = computedDouble("t", "x/3");
+  DoublePtr rest = computedDouble("r", "t*3-x");
+  graph.link(input, third);
+  graph.link(input, rest);
+  graph.link(third, rest);
+  const float expected = static_cast<float>(
+      static_cast<double>(static_cast<float>(1.0 / 3)) * 3 - 1);
+  ASSERT_NE(0.0f, expected);
+  EXPECT_EQ(expected, rest->doubleValue());
+  input->setValue(2.0f);
+  input->setValue(1.0f);
+  EXPECT_EQ(expected, rest->storedValue());
+}
+
+// Formulas over more drivers than a binding round keeps in place follow
+// every change, and an edit of the dependencies, alike.
+TEST(CostDriverPropagationTest, WideFormulasFollowChanges) {
+  DriverGraph graph;
+  std::vector<DoublePtr> inputs;
+  std::string text = "0";
+  for (int k = 0; k < 5; ++k) {
+    const std::string id = "w" + std::to_string(k);
+    inputs.push_back(DoublePtr(new CostDriverDouble(id)));
+    inputs.back()->setValue(static_cast<float>(k + 1));
+    text += "+" + id + "*" + std::to_string(1 << k);
+  }
+  std::vector<DoublePtr> middles;
+  for (int k = 0; k < 5; ++k) {
+    middles.push_back(computedDouble("m" + std::to_string(k),
+                                     "w" + std::to_string(k) + "+0"));
+    graph.link(inputs[k], middles.back());
+  }
+  DoublePtr sum = computedDouble("sum", text);
+  for (int k = 0; k < 5; ++k) graph.link(middles[k], sum);
+  std::string mirrored = "0";
+  for (int k = 0; k < 5; ++k) {
+    mirrored += "+m" + std::to_string(k) + "*" + std::to_string(1 << k);
+  }
+  sum->formulas()->setFormulaAt(0, mirrored);
+  // 1 + 2*2 + 3*4 + 4*8 + 5*16
+  EXPECT_FLOAT_EQ(129.0f, sum->doubleValue());
+  float first = 1.0f;
+  for (int round = 0; round < 3; ++round) {
+    inputs[4]->setValue(static_cast<float>(10 + round));
+    EXPECT_FLOAT_EQ(first + 48.0f + 16.0f * (10 + round), sum->storedValue());
+    first = static_cast<float>(round);
+    inputs[0]->setValue(static_cast<float>(round));
+    EXPECT_FLOAT_EQ(48.0f + round + 16.0f * (10 + round), sum->doubleValue());
+  }
+  // Without m3 its variable keeps the last value bound (4 * 8).
+  sum->formulas()->removeDependency(middles[3]);
+  inputs[1]->setValue(0.0f);
+  EXPECT_FLOAT_EQ(2.0f + 12.0f + 32.0f + 16.0f * 12, sum->storedValue());
+}
+
+// Once a read has met a cycle it reuses nothing, not even a value that a
+// driver remembered in an earlier read.
+TEST(CostDriverPropagationTest, ReadAfterACycleReusesNoEarlierValue) {
+  DoublePtr input(new CostDriverDouble("x"));
+  input->setValue(1.0f);
+  // Reads x without being told of its changes.
+  DoublePtr unnotified = computedDouble("d", "x+1");
+  unnotified->addDependency(input);
+  DoublePtr reader = computedDouble("c", "d*2");
+  reader->addDependency(unnotified);
+  DoublePtr e = computedDouble("e", "f+1");
+  DoublePtr f = computedDouble("f", "e+1");
+  e->addDependency(f);
+  f->addDependency(e);
+  EXPECT_FLOAT_EQ(4.0f, reader->doubleValue());
+  input->setValue(5.0f);
+  {
+    VelkData::DriverReadScope read;
+    EXPECT_THROW(e->doubleValue(), NoFormulaResultException);
+    EXPECT_FLOAT_EQ(12.0f, reader->doubleValue());
+  }
+  e->formulas()->removeAllDependencies();
+  f->formulas()->removeAllDependencies();
 }
 
 TEST(CostDriverPropagationTest, ContainerEvaluationComputesSharedDriversOnce) {
