@@ -144,10 +144,6 @@ class CostDriver : public CostProperty {
   template <class Archive>
   void serialize(Archive& archive, const unsigned int version);
 
-  // The drivers a change of this one reaches, in the order they are asked,
-  // with the has-impact-on entries between them; see CostDriver.cpp.
-  // Counted without atomic operations (there are no threads), since every
-  // change takes hold of its plan.
   // The change under way: the driver it is asking to re-evaluate right
   // now, and whether that driver passed the change on. Null outside a
   // change; there are no threads.
@@ -158,6 +154,10 @@ class CostDriver : public CostProperty {
   static Propagation* runningPropagation_;
   class PropagationScope;
 
+  // The drivers a change of this one reaches, in the order they are asked,
+  // with the has-impact-on entries between them; see CostDriver.cpp.
+  // Counted without atomic operations (there are no threads), since every
+  // change takes hold of its plan.
   struct ChangePlan;
   friend void intrusive_ptr_add_ref(const ChangePlan* plan);
   friend void intrusive_ptr_release(const ChangePlan* plan);
@@ -173,9 +173,8 @@ class CostDriver : public CostProperty {
   // Throws the failure remembered in this read.
   [[noreturn]] void throwRememberedFailure() const;
 
-  // Whether reading this driver evaluates its formula.
-  // Binding a formula reads each dependency; see
-  // FormulaContainer::dependencyValue.
+  // Binding a formula reads each dependency, the remembered ones in place;
+  // see FormulaContainer::rememberedDependencyValue.
   friend class FormulaContainer;
   // The value this read has computed for the driver, when it has; `tag`
   // is DriverReadScope::reuseTag().
@@ -187,6 +186,7 @@ class CostDriver : public CostProperty {
     return true;
   }
 
+  // Whether reading this driver evaluates its formula.
   bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
   // Whether this driver's result of the read under way is remembered.
   bool remembered() const {

@@ -289,8 +289,9 @@ inline bool FormulaContainer::rememberedDependencyValue(
   // or a walk these have nearly always been computed in the same read. A
   // driver of exactly the double class then gives its remembered value
   // converted to float and does nothing else, so that is read in place.
-  // Its type info is unique to this library, so equal addresses mean that
-  // class and no other; any other driver takes its class's own read.
+  // That class's type info is defined once, in this library, so equal
+  // addresses mean that class and no class derived from it; any other
+  // driver takes its class's own read.
   double remembered;
   if (&typeid(*dependency) == &typeid(CostDriverDouble) &&
       dependency->rememberedComputation(tag, &remembered)) {
@@ -341,8 +342,8 @@ inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
       bound = DriverGraphVersion::current() == shape;
       round = &rounds_[i];
     }
-    if (__builtin_expect(!bound || !formula->setVariable(round->handles[p], value),
-                         0)) {
+    if (__builtin_expect(
+            !bound || !formula->setVariable(round->handles[p], value), 0)) {
       rounds_[i].shape = 0;
       nextBinding_ = p;
       bindVariable(i, d->id(), value);
