@@ -434,7 +434,7 @@ void CostDriver::evaluateUpstream(const FormulaContainer* container) const {
     // free to): the frames may point nowhere now, and the evaluation that
     // asked finds the rest on its own.
     if (DriverGraphVersion::current() != shape) return;
-    if (!DriverReadScope::remembering() || DriverReadScope::current() != tag) {
+    if (DriverReadScope::reuseTag() != tag) {
       return;
     }
   }

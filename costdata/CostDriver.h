@@ -174,7 +174,7 @@ class CostDriver : public CostProperty {
   [[noreturn]] void throwRememberedFailure() const;
 
   // Binding a formula reads each dependency, the remembered ones in place;
-  // see FormulaContainer::rememberedDependencyValue.
+  // see FormulaContainer::readDependency.
   friend class FormulaContainer;
   // The value this read has computed for the driver, when it has; `tag`
   // is DriverReadScope::reuseTag().
@@ -190,8 +190,7 @@ class CostDriver : public CostProperty {
   bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
   // Whether this driver's result of the read under way is remembered.
   bool remembered() const {
-    return DriverReadScope::remembering() &&
-           rememberedRead_ == DriverReadScope::current();
+    return rememberedRead_ == DriverReadScope::reuseTag();
   }
   // Evaluates, deepest first, the not yet remembered upstream drivers this
   // driver's formulas will read, so that its own evaluation finds them all

@@ -283,8 +283,9 @@ void FormulaContainer::bindVariableFirst(int i, const std::string& name,
   handle = formulas_[i]->setVariable(name, value, handle);
 }
 
-inline bool FormulaContainer::rememberedDependencyValue(
-    const CostDriver* dependency, unsigned long long tag, double* value) {
+inline bool FormulaContainer::readDependency(const CostDriver* dependency,
+                                             unsigned long long& tag,
+                                             double* value) {
   // Every evaluated driver reads each of its dependencies, and in a change
   // or a walk these have nearly always been computed in the same read. A
   // driver of exactly the double class then gives its remembered value
@@ -298,17 +299,10 @@ inline bool FormulaContainer::rememberedDependencyValue(
     *value = static_cast<double>(static_cast<float>(remembered));
     return true;
   }
-  return false;
-}
-
-inline double FormulaContainer::dependencyValue(const CostDriver* dependency,
-                                                unsigned long long& tag) {
-  double value;
-  if (rememberedDependencyValue(dependency, tag, &value)) return value;
-  value = static_cast<double>(dependency->doubleValue());
+  *value = static_cast<double>(dependency->doubleValue());
   // The read may have run anything, a change or a cycle among it.
   tag = DriverReadScope::reuseTag();
-  return value;
+  return false;
 }
 
 inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
@@ -334,9 +328,7 @@ inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
     const CostDriver* d = dependencies[p].get();
     double value;
     bool bound = true;
-    if (!rememberedDependencyValue(d, tag, &value)) {
-      value = static_cast<double>(d->doubleValue());
-      tag = DriverReadScope::reuseTag();
+    if (!readDependency(d, tag, &value)) {
       // The read may have run the host's code, which may change anything;
       // a nested evaluation of this container may have moved the rounds.
       bound = DriverGraphVersion::current() == shape;
@@ -361,7 +353,8 @@ void FormulaContainer::bindDependenciesByName(int i, size_t from,
   unsigned long long tag = DriverReadScope::reuseTag();
   for (size_t p = from; p < dependencies_.size(); ++p) {
     const CostDriver* d = dependencies_[p].get();
-    const double value = dependencyValue(d, tag);
+    double value;
+    readDependency(d, tag, &value);
     bindVariable(i, d->id(), value);
   }
   if (DriverGraphVersion::current() == shape &&

@@ -230,15 +230,12 @@ class FormulaContainer {
   // opens one around it.
   friend class CostDriver;
   double evalFormulaDoubleInRead();
-  // Sets `value` to what `dependency->doubleValue()` gives, when that is
-  // a value remembered under `tag` (DriverReadScope::reuseTag()) that can
-  // be read without running anything; false otherwise.
-  static bool rememberedDependencyValue(const CostDriver* dependency,
-                                        unsigned long long tag, double* value);
-  // What `dependency->doubleValue()` gives. `tag` is
-  // DriverReadScope::reuseTag(), kept current across the call.
-  static double dependencyValue(const CostDriver* dependency,
-                                unsigned long long& tag);
+  // Sets `value` to what `dependency->doubleValue()` gives. Returns true
+  // when the value was remembered under `tag` (DriverReadScope::reuseTag())
+  // and read without running anything; otherwise the driver was read, which
+  // may have run anything, and `tag` is brought up to date.
+  static bool readDependency(const CostDriver* dependency,
+                             unsigned long long& tag, double* value);
   // Binds dependencies `from` on by name, as the round under way; when the
   // graph still has the shape `shape` and every dependency is bound, later
   // rounds may bind through the handles.
