@@ -97,6 +97,12 @@ class Formula {
   // Throws `VariableNotFound`, `FunctionNotFound`, `StackUnderflow`,
   // `MathError`.
   double eval() const { return program_.eval(); }
+  // For a program that reads no variable and calls no function: its
+  // value, as eval() gives it, kept until the program changes. False for
+  // other programs and for one whose evaluation fails.
+  bool constantValue(double* value) const {
+    return program_.constantValue(value);
+  }
 
  private:
   struct FreshTables {};

@@ -579,6 +579,8 @@ void FormulaProgram::prepare() const {
     stackNeeded_ = 1;
     handles_.clear();
     sound_ = true;
+    constant_ = true;
+    constantKnown_ = false;
     ready_ = true;
     return;
   }
@@ -593,7 +595,23 @@ void FormulaProgram::prepare() const {
   // operand or more than one value could be left.
   sound_ = resolved && !code.simulationStopped && code.simulatedDepth == 1 &&
            code.runLiteralsFinite;
+  // Without names nothing outside the code reaches the result.
+  constant_ = sound_ && code.names.empty();
+  constantKnown_ = false;
   ready_ = true;
+}
+
+bool FormulaProgram::computeConstantValue(double* value) const {
+  if (!ready_) prepare();
+  if (!constant_) return false;
+  try {
+    constantValue_ = run<true>();
+  } catch (const EvalError&) {
+    return false;
+  }
+  constantKnown_ = true;
+  *value = constantValue_;
+  return true;
 }
 
 double* FormulaProgram::deepStack() const {

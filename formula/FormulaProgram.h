@@ -71,6 +71,18 @@ class FormulaProgram {
   // Runs the same program through each action's `execute`; slower, kept as
   // the reference the fast path is checked against.
   double evalByActions() const;
+  // For a program that names nothing (no variable, no function), whose
+  // result only its code decides: gives that result and returns true. It
+  // is computed on the first call and kept until the code or a table
+  // changes. Returns false, giving nothing, for any other program or when
+  // running the program fails.
+  bool constantValue(double* value) const {
+    if (ready_ && constantKnown_) {
+      *value = constantValue_;
+      return true;
+    }
+    return computeConstantValue(value);
+  }
 
   // A resolved variable slot of one program, for hosts that set the same
   // variables before every run. Only the program makes handles; the
@@ -246,6 +258,7 @@ class FormulaProgram {
   // Returns whether every name of the code resolved.
   bool resolveHandles() const;
   void prepare() const;
+  bool computeConstantValue(double* value) const;
   // The run code from its first step. `kSound` is for a program known, when
   // it got ready, to resolve every name and never to lack an operand: the
   // only error left to it is `MathError`, so it omits the other checks.
@@ -293,6 +306,11 @@ class FormulaProgram {
   // The built-in tables are shared between programs until one changes them.
   std::shared_ptr<const FunctionTables> functions_;
   mutable std::vector<double> deepStack_;
+  // While ready_: whether the code names nothing, and whether
+  // `constantValue_` holds what it computes. prepare() clears the latter.
+  mutable bool constant_ = false;
+  mutable bool constantKnown_ = false;
+  mutable double constantValue_ = 0.0;
 };
 
 #endif  // VELKDATA_FORMULA_FORMULAPROGRAM_H

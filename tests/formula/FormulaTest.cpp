@@ -472,4 +472,40 @@ TEST(FormulaHandleTest, HintIsUsedOnlyForItsOwnName) {
   EXPECT_EQ(39.0, f.eval());
 }
 
+TEST(FormulaConstantValueTest, OnlyProgramsThatNameNothingHaveOne) {
+  double value = -1;
+  EXPECT_TRUE(Formula("2*(3+4)").constantValue(&value));
+  EXPECT_EQ(14.0, value);
+  EXPECT_TRUE(Formula("").constantValue(&value));
+  EXPECT_EQ(0.0, value);
+
+  Formula withVariable("x*2");
+  withVariable.setVariable("x", 3);
+  EXPECT_FALSE(withVariable.constantValue(&value));
+  EXPECT_FALSE(Formula("2*pi").constantValue(&value));
+  EXPECT_FALSE(Formula("sin(1)").constantValue(&value));
+  // A failing program has no value to keep.
+  EXPECT_FALSE(Formula("1/0").constantValue(&value));
+}
+
+TEST(FormulaConstantValueTest, FollowsTheCodeOfTheFormula) {
+  Formula f("1/3");
+  double value = 0;
+  ASSERT_TRUE(f.constantValue(&value));
+  EXPECT_EQ(f.eval(), value);
+  f.setExpression("5+1");
+  ASSERT_TRUE(f.constantValue(&value));
+  EXPECT_EQ(6.0, value);
+  f.setExpression("y+1");
+  EXPECT_FALSE(f.constantValue(&value));
+  f.setExpression("7");
+  ASSERT_TRUE(f.constantValue(&value));
+  EXPECT_EQ(7.0, value);
+  // Tables do not reach a program that names nothing.
+  f.setVariable("q", 1);
+  f.removeAllFunctions();
+  ASSERT_TRUE(f.constantValue(&value));
+  EXPECT_EQ(7.0, value);
+}
+
 }  // namespace
