@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -92,22 +94,33 @@ unsigned long long& walksStarted() {
 }
 
 // Which of the drivers of a change have been asked, one flag per driver of
-// its plan. The buffers are kept from one change to the next, one per level
-// of nesting, so that a change allocates nothing.
+// its plan. Most changes reach few drivers and keep their flags in the
+// frame; for larger ones the buffers are kept from one change to the next,
+// one per level of nesting, so that a change allocates nothing.
 class AskedFlags {
  public:
   explicit AskedFlags(std::size_t count) {
+    if (count <= kInPlace) {
+      // A fixed size, so that clearing takes a few stores and no call.
+      std::memset(inPlace_, 0, kInPlace);
+      flags_ = inPlace_;
+      return;
+    }
     if (pool().size() == depth()) pool().emplace_back();
-    flags_ = &pool()[depth()++];
-    flags_->assign(count, 0);
+    pooled_ = &pool()[depth()++];
+    pooled_->assign(count, 0);
+    flags_ = pooled_->data();
   }
-  ~AskedFlags() { --depth(); }
+  ~AskedFlags() {
+    if (pooled_) --depth();
+  }
   AskedFlags(const AskedFlags&) = delete;
   AskedFlags& operator=(const AskedFlags&) = delete;
 
-  unsigned char& operator[](std::size_t i) { return (*flags_)[i]; }
+  unsigned char& operator[](std::size_t i) { return flags_[i]; }
 
  private:
+  static constexpr std::size_t kInPlace = 64;
   // A deque, so that a nested change does not move the flags of the
   // change around it.
   static std::deque<std::vector<unsigned char>>& pool() {
@@ -119,7 +132,9 @@ class AskedFlags {
     return level;
   }
 
-  std::vector<unsigned char>* flags_;
+  unsigned char inPlace_[kInPlace];
+  unsigned char* flags_;
+  std::vector<unsigned char>* pooled_ = nullptr;
 };
 
 // One frame of an upstream walk: a driver whose dependencies are being
@@ -308,9 +323,16 @@ void CostDriver::throwRememberedFailure() const {
 }
 
 double CostDriver::computeFormula(bool* fresh) const {
-  DriverReadScope read;
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();
+  // A container that reads nothing gives what it gave last time. Only the
+  // version is compared here, as every evaluation passes this way.
+  double settled;
+  if (container && container->settledShape_ == DriverGraphVersion::current() &&
+      settledValue(container, &settled)) {
+    return settled;
+  }
+  DriverReadScope read;
   // Usually everything upstream is known already (a change evaluates in
   // topological order, and a walk evaluates deepest first, and says so).
   // Otherwise the walk evaluates it first: binding would read it
@@ -347,14 +369,37 @@ double CostDriver::computeFormula(bool* fresh) const {
   return value;
 }
 
-bool CostDriver::upstreamKnown(const FormulaContainer* container) {
+bool CostDriver::settledValue(FormulaContainer* container,
+                              double* value) const {
+  // Only its own evaluation can tell that a driver on the path of the
+  // evaluation reads this one again.
+  if (evaluating_ || !container->settledValue(value)) return false;
+  container->recentIndex_ = 0;
+  upstreamKnownFor = nullptr;
+  if (DriverReadScope::remembering()) {
+    rememberedRead_ = DriverReadScope::current();
+    rememberedFailed_ = false;
+    rememberedValue_ = *value;
+  }
+  return true;
+}
+
+bool CostDriver::settled() const {
+  const FormulaContainer* const container = ownContainer();
+  double value;
+  return container &&
+         container->settledShape_ == DriverGraphVersion::current() &&
+         !evaluating_ && container->settledValue(&value);
+}
+
+inline bool CostDriver::upstreamKnown(const FormulaContainer* container) {
   if (!readsDependencies(container)) return true;
   // Asked only while the read remembers.
   const unsigned long long tag = DriverReadScope::current();
   for (const boost::shared_ptr<CostDriver>& dependency :
        container->dependencies()) {
     if (dependency && dependency->rememberedRead_ != tag &&
-        dependency->computesOnRead()) {
+        dependency->computesOnRead() && !dependency->settled()) {
       return false;
     }
   }
@@ -562,21 +607,27 @@ void CostDriver::propagateFrom(CostDriver& source) {
   // plan that still exists is held from then on, and the has-impact-on
   // lists are read as they are. Drivers listed since the plan was made are
   // not part of this change.
+  // Made only when the change goes live, which few changes do.
+  struct LiveState {
+    std::vector<boost::shared_ptr<CostDriver>> held;
+    std::unordered_map<const CostDriver*, std::size_t> numbers;
+  };
   bool live = false;
-  std::vector<boost::shared_ptr<CostDriver>> held;
-  std::unordered_map<const CostDriver*, std::size_t> numbers;
+  std::unique_ptr<LiveState> liveState;
   auto goLive = [&] {
     live = true;
-    held.resize(count);
-    numbers.emplace(&source, 0);
+    liveState.reset(new LiveState);
+    liveState->held.resize(count);
+    liveState->numbers.emplace(&source, 0);
     for (std::size_t k = 1; k < count; ++k) {
-      held[k] = plan->handles[k].lock();
-      if (held[k]) numbers.emplace(held[k].get(), k);
+      boost::shared_ptr<CostDriver>& held = liveState->held[k];
+      held = plan->handles[k].lock();
+      if (held) liveState->numbers.emplace(held.get(), k);
     }
   };
   auto driverAt = [&](std::size_t k) -> CostDriver* {
     if (k == 0) return &source;
-    return live ? held[k].get() : plan->drivers[k];
+    return live ? liveState->held[k].get() : plan->drivers[k];
   };
 
   // Asks the drivers that driver `k` lists, from entry `from` on. A driver
@@ -593,8 +644,8 @@ void CostDriver::propagateFrom(CostDriver& source) {
     for (std::size_t i = from; i < targets.size(); ++i) {
       const boost::shared_ptr<CostDriver> target = targets[i].lock();
       if (!target) continue;
-      const auto found = numbers.find(target.get());
-      if (found == numbers.end()) continue;
+      const auto found = liveState->numbers.find(target.get());
+      if (found == liveState->numbers.end()) continue;
       if (found->second > k) {
         asked[found->second] = 1;
         continue;

@@ -170,6 +170,12 @@ class CostDriver : public CostProperty {
 
   // `evaluateFormula` when nothing is remembered.
   double computeFormula(bool* fresh) const;
+  // The value of `container` when it is settled (see
+  // FormulaContainer::settledValue), remembered in the read under way.
+  bool settledValue(FormulaContainer* container, double* value) const;
+  // Whether reading this driver now gives a settled value: it reads
+  // nothing, so binding may read it without a walk upstream.
+  bool settled() const;
   // Throws the failure remembered in this read.
   [[noreturn]] void throwRememberedFailure() const;
 

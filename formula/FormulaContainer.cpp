@@ -287,17 +287,29 @@ inline bool FormulaContainer::readDependency(const CostDriver* dependency,
                                              unsigned long long& tag,
                                              double* value) {
   // Every evaluated driver reads each of its dependencies, and in a change
-  // or a walk these have nearly always been computed in the same read. A
-  // driver of exactly the double class then gives its remembered value
-  // converted to float and does nothing else, so that is read in place.
-  // That class's type info is defined once, in this library, so equal
-  // addresses mean that class and no class derived from it; any other
-  // driver takes its class's own read.
-  double remembered;
-  if (&typeid(*dependency) == &typeid(CostDriverDouble) &&
-      dependency->rememberedComputation(tag, &remembered)) {
-    *value = static_cast<double>(static_cast<float>(remembered));
-    return true;
+  // or a walk these have nearly always been computed in the same read, or
+  // hold a value of their own (an input such as a part dimension). A
+  // driver of exactly the double class then gives its cached, explicit or
+  // remembered value as a float and does nothing else, so that is read in
+  // place. That class's type info is defined once, in this library, so
+  // equal addresses mean that class and no class derived from it; any
+  // other driver takes its class's own read.
+  if (&typeid(*dependency) == &typeid(CostDriverDouble)) {
+    if (dependency->doCacheValue_) {
+      *value = static_cast<double>(
+          static_cast<float>(dependency->cachedValue_));
+      return true;
+    }
+    if (dependency->hasValue_) {
+      *value = static_cast<double>(
+          static_cast<const CostDriverDouble*>(dependency)->storedValue());
+      return true;
+    }
+    double remembered;
+    if (dependency->rememberedComputation(tag, &remembered)) {
+      *value = static_cast<double>(static_cast<float>(remembered));
+      return true;
+    }
   }
   *value = static_cast<double>(dependency->doubleValue());
   // The read may have run anything, a change or a cycle among it.
@@ -337,13 +349,13 @@ inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {
     if (__builtin_expect(
             !bound || !formula->setVariable(round->handles[p], value), 0)) {
       rounds_[i].shape = 0;
-      nextBinding_ = p;
+      nextBinding_ = static_cast<unsigned>(p);
       bindVariable(i, d->id(), value);
       bindDependenciesByName(i, p + 1, shape);
       return;
     }
   }
-  nextBinding_ = count;
+  nextBinding_ = static_cast<unsigned>(count);
 }
 
 void FormulaContainer::bindDependenciesByName(int i, size_t from,
@@ -361,6 +373,8 @@ void FormulaContainer::bindDependenciesByName(int i, size_t from,
       nextBinding_ == dependencies_.size()) {
     rounds_[i].shape = shape;
     rounds_[i].formula = formulas_[i].get();
+    // Once per shape, not at every evaluation.
+    if (i == 0 && dependencies_.empty()) settleIfConstant();
   }
 }
 
@@ -468,6 +482,17 @@ inline double FormulaContainer::evalFormulaAt(int i) {
     // Kept out of line, so that this stays small enough to inline.
     failedEvaluationAt(i);
     throw;
+  }
+}
+
+void FormulaContainer::settleIfConstant() {
+  // Binding comes before the session step, which would scan the texts.
+  if (!sessionNamesKnown_) scanSessionNames();
+  double value;
+  if (!anySessionName_ && partFeature_.expired() &&
+      !formulas_.empty() && formulas_[0] &&
+      formulas_[0]->constantValue(&value)) {
+    settledShape_ = DriverGraphVersion::current();
   }
 }
 

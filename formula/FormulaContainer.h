@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "costdata/DriverGraphVersion.h"
 #include "formula/Formula.h"
 #include "formula/NoFormulaResultException.h"
 
@@ -230,6 +231,19 @@ class FormulaContainer {
   // opens one around it.
   friend class CostDriver;
   double evalFormulaDoubleInRead();
+  // A container that reads nothing (no dependency, no session value, no
+  // feature, and a first formula that names no variable or function) has
+  // the same value at every evaluation until its texts, its dependencies or
+  // that formula change. Gives that value when an earlier evaluation found
+  // the container so and nothing has changed since. An evaluation that
+  // takes it stands for one of the first formula (see recentIndex_).
+  bool settledValue(double* value) const {
+    return settledShape_ == DriverGraphVersion::current() &&
+           partFeature_.expired() && !formulas_.empty() &&
+           formulas_[0]->constantValue(value);
+  }
+  // Notes whether the container is settled in that sense, as it is now.
+  void settleIfConstant();
   // Sets `value` to what `dependency->doubleValue()` gives. Returns true
   // when the value was remembered under `tag` (DriverReadScope::reuseTag())
   // and read without running anything; otherwise the driver was read, which
@@ -345,7 +359,12 @@ class FormulaContainer {
   bool anySessionName_ = false;
   int stage_;
   int recentIndex_;
-  size_t nextBinding_ = 0;
+  // Kept to 32 bits, so that the settled version fits where the members
+  // every evaluation reads stay put.
+  unsigned nextBinding_ = 0;
+  // The version under which the container was last found settled; see
+  // `settledValue`.
+  unsigned long long settledShape_ = 0;
   VelkCOM::XoloClient* session_;
   std::vector<boost::shared_ptr<CostDriver>> dependencies_;
   std::vector<std::string> formulaStrings_;
