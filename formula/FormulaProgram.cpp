@@ -153,6 +153,7 @@ FormulaProgram::Code& FormulaProgram::writableCode() {
     code_ = std::make_shared<Code>(*code_);
   }
   code_->runBuilt = false;
+  code_->constantKnown = false;
   ready_ = false;
   return *code_;
 }
@@ -579,8 +580,6 @@ void FormulaProgram::prepare() const {
     stackNeeded_ = 1;
     handles_.clear();
     sound_ = true;
-    constant_ = true;
-    constantKnown_ = false;
     ready_ = true;
     return;
   }
@@ -595,22 +594,24 @@ void FormulaProgram::prepare() const {
   // operand or more than one value could be left.
   sound_ = resolved && !code.simulationStopped && code.simulatedDepth == 1 &&
            code.runLiteralsFinite;
-  // Without names nothing outside the code reaches the result.
-  constant_ = sound_ && code.names.empty();
-  constantKnown_ = false;
   ready_ = true;
 }
 
 bool FormulaProgram::computeConstantValue(double* value) const {
   if (!ready_) prepare();
-  if (!constant_) return false;
+  // Without names nothing outside the code reaches the result.
+  if (!sound_ || (code_ && !code_->names.empty())) return false;
+  double result;
   try {
-    constantValue_ = run<true>();
+    result = run<true>();
   } catch (const EvalError&) {
     return false;
   }
-  constantKnown_ = true;
-  *value = constantValue_;
+  if (code_) {
+    code_->constantValue = result;
+    code_->constantKnown = true;
+  }
+  *value = result;
   return true;
 }
 

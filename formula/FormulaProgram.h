@@ -77,8 +77,8 @@ class FormulaProgram {
   // changes. Returns false, giving nothing, for any other program or when
   // running the program fails.
   bool constantValue(double* value) const {
-    if (ready_ && constantKnown_) {
-      *value = constantValue_;
+    if (code_ && code_->constantKnown) {
+      *value = code_->constantValue;
       return true;
     }
     return computeConstantValue(value);
@@ -209,6 +209,11 @@ class FormulaProgram {
     mutable bool runBuilt = false;
     // Whether every literal the run code pushes on its own is finite.
     mutable bool runLiteralsFinite = false;
+    // What code that names nothing computes depends on the code alone, so
+    // every program running it may keep it: whether it is known, and the
+    // value. Cleared by every change of the code.
+    mutable bool constantKnown = false;
+    mutable double constantValue = 0.0;
     void buildRun() const;
   };
   // Where a name of the code lives in this program's tables.
@@ -306,11 +311,6 @@ class FormulaProgram {
   // The built-in tables are shared between programs until one changes them.
   std::shared_ptr<const FunctionTables> functions_;
   mutable std::vector<double> deepStack_;
-  // While ready_: whether the code names nothing, and whether
-  // `constantValue_` holds what it computes. prepare() clears the latter.
-  mutable bool constant_ = false;
-  mutable bool constantKnown_ = false;
-  mutable double constantValue_ = 0.0;
 };
 
 #endif  // VELKDATA_FORMULA_FORMULAPROGRAM_H

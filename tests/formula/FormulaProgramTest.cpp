@@ -148,6 +148,34 @@ TEST(FormulaProgramTest, SharedCodeIsCopiedBeforeItChanges) {
   EXPECT_EQ(11.0, b.eval());
 }
 
+TEST(FormulaProgramTest, KeptConstantFollowsTheCodeItBelongsTo) {
+  FormulaProgram a;
+  a.appendNumber(2);
+  double value = 0;
+  ASSERT_TRUE(a.constantValue(&value));
+  EXPECT_EQ(2.0, value);
+  // Programs that share the code share what it computes.
+  FormulaProgram b;
+  b.runSameCodeAs(a);
+  ASSERT_TRUE(b.constantValue(&value));
+  EXPECT_EQ(2.0, value);
+  // Appending to code that no other program runs changes it in place.
+  b.clearActions();
+  b.appendNumber(4);
+  ASSERT_TRUE(b.constantValue(&value));
+  EXPECT_EQ(4.0, value);
+  b.appendNumber(3);
+  b.appendOperator(Action::kAdd);
+  ASSERT_TRUE(b.constantValue(&value));
+  EXPECT_EQ(7.0, value);
+  EXPECT_EQ(b.eval(), value);
+  ASSERT_TRUE(a.constantValue(&value));
+  EXPECT_EQ(2.0, value);
+  // A step that lacks an operand makes no constant.
+  b.appendOperator(Action::kMul);
+  EXPECT_FALSE(b.constantValue(&value));
+}
+
 }  // namespace
 
 namespace {
