@@ -235,8 +235,8 @@ class FormulaContainer {
   // feature, and a first formula that names no variable or function) has
   // the same value at every evaluation until its texts, its dependencies or
   // that formula change. Gives that value when an earlier evaluation found
-  // the container so and nothing has changed since. An evaluation that
-  // takes it stands for one of the first formula (see recentIndex_).
+  // the container so and nothing has changed since. A driver that takes it
+  // makes the first formula the recent one, as the evaluation would.
   bool settledValue(double* value) const {
     return settledShape_ == DriverGraphVersion::current() &&
            partFeature_.expired() && !formulas_.empty() &&

@@ -73,7 +73,7 @@ class FormulaProgram {
   double evalByActions() const;
   // For a program that names nothing (no variable, no function), whose
   // result only its code decides: gives that result and returns true. It
-  // is computed on the first call and kept until the code or a table
+  // is computed on the first call and kept with the code until the code
   // changes. Returns false, giving nothing, for any other program or when
   // running the program fails.
   bool constantValue(double* value) const {
