@@ -374,7 +374,7 @@ bool CostDriver::settledValue(FormulaContainer* container,
   // Only its own evaluation can tell that a driver on the path of the
   // evaluation reads this one again.
   if (evaluating_ || !container->settledValue(value)) return false;
-  container->recentIndex_ = 0;
+  container->tookSettledValue();
   upstreamKnownFor = nullptr;
   if (DriverReadScope::remembering()) {
     rememberedRead_ = DriverReadScope::current();

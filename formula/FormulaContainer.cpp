@@ -496,6 +496,11 @@ void FormulaContainer::settleIfConstant() {
   }
 }
 
+void FormulaContainer::tookSettledValue() {
+  recentIndex_ = 0;
+  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+}
+
 double FormulaContainer::evalFormulaDouble() {
   // One read for all alternatives and all drivers they bind, so that a
   // driver reached along several paths is computed once.

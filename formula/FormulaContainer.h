@@ -236,12 +236,16 @@ class FormulaContainer {
   // the same value at every evaluation until its texts, its dependencies or
   // that formula change. Gives that value when an earlier evaluation found
   // the container so and nothing has changed since. A driver that takes it
-  // makes the first formula the recent one, as the evaluation would.
+  // calls `tookSettledValue`.
   bool settledValue(double* value) const {
     return settledShape_ == DriverGraphVersion::current() &&
            partFeature_.expired() && !formulas_.empty() &&
            formulas_[0]->constantValue(value);
   }
+  // What the evaluation that a settled value stands for leaves behind: the
+  // first formula is the recent one, and the session installed now, if
+  // there was none, is the container's.
+  void tookSettledValue();
   // Notes whether the container is settled in that sense, as it is now.
   void settleIfConstant();
   // Sets `value` to what `dependency->doubleValue()` gives. Returns true

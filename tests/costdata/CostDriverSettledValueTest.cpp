@@ -11,6 +11,7 @@
 #include "costdata/CostDriverEnum.h"
 #include "costdata/CostDriverInt.h"
 #include "costdata/DriverGraph.h"
+#include "external/XoloClient.h"
 #include "formula/FormulaContainer.h"
 #include "formula/NoFormulaResultException.h"
 #include "support/TestUtil.h"
@@ -113,6 +114,20 @@ TEST(CostDriverSettledValueTest, FailuresAndAlternativesAreEvaluatedEachTime) {
     EXPECT_EQ(12.0f, failing->doubleValue());
     EXPECT_EQ("12", failing->formulas()->recentFormula());
   }
+}
+
+TEST(CostDriverSettledValueTest, ASessionInstalledLaterIsTakenUp) {
+  VelkCOM::XoloClient* const saved = VelkCOM::XoloClient::getInstance();
+  VelkCOM::XoloClient::setInstance(nullptr);
+  const boost::shared_ptr<CostDriverDouble> width =
+      computedDouble("PART_WIDTH", "800");
+  EXPECT_EQ(800.0f, width->doubleValue());
+  EXPECT_EQ(nullptr, width->formulas()->QorSession());
+  VelkCOM::XoloClient session;
+  VelkCOM::XoloClient::setInstance(&session);
+  EXPECT_EQ(800.0f, width->doubleValue());
+  EXPECT_EQ(&session, width->formulas()->QorSession());
+  VelkCOM::XoloClient::setInstance(saved);
 }
 
 TEST(CostDriverSettledValueTest, RecentFormulaAndOddResultLinesAsBefore) {
