@@ -385,11 +385,11 @@ bool CostDriver::settledValue(FormulaContainer* container,
 }
 
 bool CostDriver::settled() const {
+  // The container compares the version itself; only the evaluation path
+  // needs that comparison up front, to stay short.
   const FormulaContainer* const container = ownContainer();
   double value;
-  return container &&
-         container->settledShape_ == DriverGraphVersion::current() &&
-         !evaluating_ && container->settledValue(&value);
+  return container && !evaluating_ && container->settledValue(&value);
 }
 
 inline bool CostDriver::upstreamKnown(const FormulaContainer* container) {
