@@ -332,14 +332,37 @@ double CostDriver::computeFormula(bool* fresh) const {
       settledValue(container, &settled)) {
     return settled;
   }
+  const bool walkedHere = upstreamKnownFor == this;
+  upstreamKnownFor = nullptr;
+  // Within a read, when every dependency is known in place, nothing
+  // upstream needs a walk and binding runs nothing: only the formula is
+  // left to run, and the read needs no scope of its own. Any doubt, or a
+  // failure, takes the full way below, which does it all again.
+  if (container && !evaluating_ && DriverReadScope::remembering()) {
+    const unsigned long long tag = DriverReadScope::current();
+    double value;
+    bool evaluated;
+    {
+      // Only a function of the host's can run here, and reading this
+      // driver from it must still meet the cycle check.
+      EvaluationScope scope(*this, evaluating_);
+      evaluated = container->evalFirstInPlace(&value);
+    }
+    if (evaluated) {
+      if (DriverReadScope::reuseTag() == tag) {
+        rememberedRead_ = tag;
+        rememberedFailed_ = false;
+        rememberedValue_ = value;
+      }
+      return value;
+    }
+  }
   DriverReadScope read;
   // Usually everything upstream is known already (a change evaluates in
   // topological order, and a walk evaluates deepest first, and says so).
   // Otherwise the walk evaluates it first: binding would read it
   // recursively, and a read of the host's code on the way may drop drivers
   // that the recursion would still be evaluating.
-  const bool walkedHere = upstreamKnownFor == this;
-  upstreamKnownFor = nullptr;
   if (DriverReadScope::remembering() && !evaluating_ && !walkedHere &&
       !upstreamKnown(container)) {
     evaluateUpstream(container);
@@ -384,22 +407,22 @@ bool CostDriver::settledValue(FormulaContainer* container,
   return true;
 }
 
-bool CostDriver::settled() const {
+bool CostDriver::takeSettledValue(double* value) const {
   // The container compares the version itself; only the evaluation path
   // needs that comparison up front, to stay short.
-  const FormulaContainer* const container = ownContainer();
-  double value;
-  return container && !evaluating_ && container->settledValue(&value);
+  FormulaContainer* const container = ownContainer();
+  return container && settledValue(container, value);
 }
 
 inline bool CostDriver::upstreamKnown(const FormulaContainer* container) {
   if (!readsDependencies(container)) return true;
   // Asked only while the read remembers.
   const unsigned long long tag = DriverReadScope::current();
+  double value;
   for (const boost::shared_ptr<CostDriver>& dependency :
        container->dependencies()) {
     if (dependency && dependency->rememberedRead_ != tag &&
-        dependency->computesOnRead() && !dependency->settled()) {
+        dependency->computesOnRead() && !dependency->takeSettledValue(&value)) {
       return false;
     }
   }

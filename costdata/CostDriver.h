@@ -173,9 +173,10 @@ class CostDriver : public CostProperty {
   // The value of `container` when it is settled (see
   // FormulaContainer::settledValue), remembered in the read under way.
   bool settledValue(FormulaContainer* container, double* value) const;
-  // Whether reading this driver now gives a settled value: it reads
-  // nothing, so binding may read it without a walk upstream.
-  bool settled() const;
+  // Reads this driver when that gives a settled value, as a read would,
+  // and remembers the value; binding then finds it in place, and the
+  // upstream check needs no walk for it.
+  bool takeSettledValue(double* value) const;
   // Throws the failure remembered in this read.
   [[noreturn]] void throwRememberedFailure() const;
 

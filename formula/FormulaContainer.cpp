@@ -283,38 +283,85 @@ void FormulaContainer::bindVariableFirst(int i, const std::string& name,
   handle = formulas_[i]->setVariable(name, value, handle);
 }
 
+inline bool FormulaContainer::readInPlace(const CostDriver* dependency,
+                                          unsigned long long tag,
+                                          double* value) {
+  // Every evaluated driver reads each of its dependencies, and in a change
+  // or a walk these have nearly always been computed in the same read, or
+  // hold a value of their own (an input such as a part dimension), or read
+  // nothing. A driver of exactly the double class then gives that value as
+  // a float and does nothing else, so that is read in place. That class's
+  // type info is defined once, in this library, so equal addresses mean
+  // that class and no class derived from it; any other driver takes its
+  // class's own read.
+  if (&typeid(*dependency) != &typeid(CostDriverDouble)) return false;
+  if (dependency->doCacheValue_) {
+    *value = static_cast<double>(static_cast<float>(dependency->cachedValue_));
+    return true;
+  }
+  if (dependency->hasValue_) {
+    *value = static_cast<double>(
+        static_cast<const CostDriverDouble*>(dependency)->storedValue());
+    return true;
+  }
+  double remembered;
+  if (dependency->rememberedComputation(tag, &remembered)) {
+    *value = static_cast<double>(static_cast<float>(remembered));
+    return true;
+  }
+  // What its read would do, without the way through the read.
+  const FormulaContainer* const container = dependency->ownContainer();
+  if (container && container->settledShape_ == DriverGraphVersion::current() &&
+      dependency->takeSettledValue(&remembered)) {
+    *value = static_cast<double>(static_cast<float>(remembered));
+    return true;
+  }
+  return false;
+}
+
 inline bool FormulaContainer::readDependency(const CostDriver* dependency,
                                              unsigned long long& tag,
                                              double* value) {
-  // Every evaluated driver reads each of its dependencies, and in a change
-  // or a walk these have nearly always been computed in the same read, or
-  // hold a value of their own (an input such as a part dimension). A
-  // driver of exactly the double class then gives its cached, explicit or
-  // remembered value as a float and does nothing else, so that is read in
-  // place. That class's type info is defined once, in this library, so
-  // equal addresses mean that class and no class derived from it; any
-  // other driver takes its class's own read.
-  if (&typeid(*dependency) == &typeid(CostDriverDouble)) {
-    if (dependency->doCacheValue_) {
-      *value = static_cast<double>(
-          static_cast<float>(dependency->cachedValue_));
-      return true;
-    }
-    if (dependency->hasValue_) {
-      *value = static_cast<double>(
-          static_cast<const CostDriverDouble*>(dependency)->storedValue());
-      return true;
-    }
-    double remembered;
-    if (dependency->rememberedComputation(tag, &remembered)) {
-      *value = static_cast<double>(static_cast<float>(remembered));
-      return true;
-    }
-  }
+  if (readInPlace(dependency, tag, value)) return true;
   *value = static_cast<double>(dependency->doubleValue());
   // The read may have run anything, a change or a cycle among it.
   tag = DriverReadScope::reuseTag();
   return false;
+}
+
+inline bool FormulaContainer::bindFirstInPlace() {
+  const unsigned long long shape = DriverGraphVersion::current();
+  if (rounds_.empty() || rounds_[0].shape != shape ||
+      compiledFormulaCount() == 0 || !sessionNamesKnown_ || anySessionName_ ||
+      !partFeature_.expired()) {
+    return false;
+  }
+  const boost::shared_ptr<CostDriver>* const dependencies = dependencies_.data();
+  const size_t count = dependencies_.size();
+  BindingRound& round = rounds_[0];
+  Formula* const formula = round.formula;
+  const unsigned long long tag = DriverReadScope::reuseTag();
+  for (size_t p = 0; p < count; ++p) {
+    double value;
+    if (!readInPlace(dependencies[p].get(), tag, &value) ||
+        !formula->setVariable(round.handles[p], value)) {
+      return false;
+    }
+  }
+  recentIndex_ = 0;
+  nextBinding_ = static_cast<unsigned>(count);
+  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  return true;
+}
+
+bool FormulaContainer::evalFirstInPlace(double* value) {
+  if (!bindFirstInPlace()) return false;
+  try {
+    *value = rounds_[0].formula->eval();
+    return true;
+  } catch (const EvalError&) {
+    return false;
+  }
 }
 
 inline void FormulaContainer::setCDValuesOfFormulaAt(int i) {

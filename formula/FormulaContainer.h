@@ -248,6 +248,21 @@ class FormulaContainer {
   void tookSettledValue();
   // Notes whether the container is settled in that sense, as it is now.
   void settleIfConstant();
+  // Evaluates the first formula when that needs nothing but running it:
+  // its round is current, it has no session or feature step, and every
+  // dependency is read in place (see `readInPlace`), so that nothing else
+  // runs and nothing upstream is left to compute. The container then stands
+  // as that evaluation leaves it. False when any of that does not hold or
+  // the formula fails; the full evaluation then does it all again, and
+  // reports the failure.
+  bool evalFirstInPlace(double* value);
+  bool bindFirstInPlace();
+  // Sets `value` to what `dependency->doubleValue()` gives when that is
+  // known without running anything: a driver of exactly the double class
+  // with a cached, explicit or remembered (under `tag`, which is
+  // DriverReadScope::reuseTag()) value, or one whose container is settled.
+  static bool readInPlace(const CostDriver* dependency, unsigned long long tag,
+                          double* value);
   // Sets `value` to what `dependency->doubleValue()` gives. Returns true
   // when the value was remembered under `tag` (DriverReadScope::reuseTag())
   // and read without running anything; otherwise the driver was read, which
