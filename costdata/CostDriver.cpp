@@ -349,11 +349,7 @@ double CostDriver::computeFormula(bool* fresh) const {
       evaluated = container->evalFirstInPlace(&value);
     }
     if (evaluated) {
-      if (DriverReadScope::reuseTag() == tag) {
-        rememberedRead_ = tag;
-        rememberedFailed_ = false;
-        rememberedValue_ = value;
-      }
+      if (DriverReadScope::reuseTag() == tag) rememberValue(tag, value);
       return value;
     }
   }
@@ -382,13 +378,9 @@ double CostDriver::computeFormula(bool* fresh) const {
     throw;
   }
   // A nested change (restart) or a cycle met on the way makes the value
-  // unfit for reuse.
-  if (DriverReadScope::reuseTag() == tag) {
-    rememberedRead_ = tag;
-    // The failure's text means something only while rememberedFailed_.
-    rememberedFailed_ = false;
-    rememberedValue_ = value;
-  }
+  // unfit for reuse. (A failure's text means something only while
+  // rememberedFailed_, which this clears.)
+  if (DriverReadScope::reuseTag() == tag) rememberValue(tag, value);
   return value;
 }
 
@@ -396,14 +388,8 @@ bool CostDriver::settledValue(FormulaContainer* container,
                               double* value) const {
   // Only its own evaluation can tell that a driver on the path of the
   // evaluation reads this one again.
-  if (evaluating_ || !container->settledValue(value)) return false;
-  container->tookSettledValue();
+  if (!container->giveSettledValue(*this, value)) return false;
   upstreamKnownFor = nullptr;
-  if (DriverReadScope::remembering()) {
-    rememberedRead_ = DriverReadScope::current();
-    rememberedFailed_ = false;
-    rememberedValue_ = *value;
-  }
   return true;
 }
 
@@ -610,53 +596,76 @@ boost::intrusive_ptr<const CostDriver::ChangePlan> CostDriver::changePlan() {
   return changePlan_;
 }
 
-void CostDriver::propagateFrom(CostDriver& source) {
-  const FormulaContainer* sourceContainer = source.ownContainer();
-  if (!sourceContainer || sourceContainer->hasImpactOn().empty()) return;
-  FlagScope sourceOnPath(source.notifying_);
-  const boost::intrusive_ptr<const ChangePlan> plan = source.changePlan();
-  const std::size_t count = plan->drivers.size();
-  AskedFlags asked(count);
+// What a change needs beyond its plan once the graph changes shape under it
+// (the host's code runs in sessions and in drivers of its own): the change
+// then goes on live. Each driver of the plan that still exists is held from
+// then on, and the has-impact-on lists are read as they are. Drivers listed
+// since the plan was made are not part of the change. Few changes go live,
+// so all of this stays out of the planned loop.
+class CostDriver::ChangeRun {
+ public:
+  ChangeRun(CostDriver& source, const ChangePlan& plan, unsigned char* asked)
+      : source_(source), plan_(plan), asked_(asked) {}
+  ChangeRun(const ChangeRun&) = delete;
+  ChangeRun& operator=(const ChangeRun&) = delete;
 
-  DriverReadScope read;
-  // The source's value changed just now: nothing read before still holds.
-  DriverReadScope::restart();
-  Propagation propagation;
-  PropagationScope running(propagation);
+  bool live() const { return live_; }
 
-  // While the graph keeps the plan's shape the plan says everything. Should
-  // a re-evaluation change the shape (the host's code runs in sessions and
-  // in drivers of its own), the change goes on live: each driver of the
-  // plan that still exists is held from then on, and the has-impact-on
-  // lists are read as they are. Drivers listed since the plan was made are
-  // not part of this change.
-  // Made only when the change goes live, which few changes do.
+  // Driver `k` of the plan, or null when it no longer exists.
+  CostDriver* driverAt(std::size_t k) const {
+    if (k == 0) return &source_;
+    return live_ ? state_->held[k].get() : plan_.drivers[k];
+  }
+
+  void goLive() {
+    live_ = true;
+    state_.reset(new LiveState);
+    const std::size_t count = plan_.drivers.size();
+    state_->held.resize(count);
+    state_->numbers.emplace(&source_, 0);
+    for (std::size_t k = 1; k < count; ++k) {
+      boost::shared_ptr<CostDriver>& held = state_->held[k];
+      held = plan_.handles[k].lock();
+      if (held) state_->numbers.emplace(held.get(), k);
+    }
+  }
+
+  // Asks the drivers that driver `k` lists. A driver later in the order is
+  // marked; an earlier one would close a cycle: it is on the path of the
+  // change and, asked at once, ignores the request.
+  void passOn(std::size_t k) {
+    if (live_) {
+      passOnLive(k, 0);
+      return;
+    }
+    for (std::uint32_t e = plan_.firstEdge[k]; e < plan_.firstEdge[k + 1];
+         ++e) {
+      const ChangePlan::Edge& edge = plan_.edges[e];
+      if (edge.target > k) {
+        asked_[edge.target] = 1;
+        continue;
+      }
+      CostDriver* target = plan_.drivers[edge.target];
+      {
+        FlagScope onPath(target->notifying_);
+        target->reEvaluateFormula();
+      }
+      if (DriverGraphVersion::current() != plan_.shape) {
+        goLive();
+        passOnLive(k, edge.entry + 1);
+        return;
+      }
+    }
+  }
+
+ private:
   struct LiveState {
     std::vector<boost::shared_ptr<CostDriver>> held;
     std::unordered_map<const CostDriver*, std::size_t> numbers;
   };
-  bool live = false;
-  std::unique_ptr<LiveState> liveState;
-  auto goLive = [&] {
-    live = true;
-    liveState.reset(new LiveState);
-    liveState->held.resize(count);
-    liveState->numbers.emplace(&source, 0);
-    for (std::size_t k = 1; k < count; ++k) {
-      boost::shared_ptr<CostDriver>& held = liveState->held[k];
-      held = plan->handles[k].lock();
-      if (held) liveState->numbers.emplace(held.get(), k);
-    }
-  };
-  auto driverAt = [&](std::size_t k) -> CostDriver* {
-    if (k == 0) return &source;
-    return live ? liveState->held[k].get() : plan->drivers[k];
-  };
 
-  // Asks the drivers that driver `k` lists, from entry `from` on. A driver
-  // earlier in the order would close a cycle: it is on the path of the
-  // change and, asked at once, ignores the request.
-  auto passOnLive = [&](std::size_t k, std::size_t from) {
+  // `passOn` of a live change, from entry `from` of the list on.
+  void passOnLive(std::size_t k, std::size_t from) {
     CostDriver* driver = driverAt(k);
     const boost::shared_ptr<FormulaContainer> container =
         driver ? driver->formulas() : boost::shared_ptr<FormulaContainer>();
@@ -667,52 +676,66 @@ void CostDriver::propagateFrom(CostDriver& source) {
     for (std::size_t i = from; i < targets.size(); ++i) {
       const boost::shared_ptr<CostDriver> target = targets[i].lock();
       if (!target) continue;
-      const auto found = liveState->numbers.find(target.get());
-      if (found == liveState->numbers.end()) continue;
+      const auto found = state_->numbers.find(target.get());
+      if (found == state_->numbers.end()) continue;
       if (found->second > k) {
-        asked[found->second] = 1;
+        asked_[found->second] = 1;
         continue;
       }
       FlagScope onPath(target->notifying_);
       target->reEvaluateFormula();
     }
-  };
-  auto passOn = [&](std::size_t k) {
-    if (live) {
-      passOnLive(k, 0);
-      return;
-    }
-    for (std::uint32_t e = plan->firstEdge[k]; e < plan->firstEdge[k + 1];
-         ++e) {
-      const ChangePlan::Edge& edge = plan->edges[e];
-      if (edge.target > k) {
-        asked[edge.target] = 1;
-        continue;
-      }
-      CostDriver* target = plan->drivers[edge.target];
-      {
-        FlagScope onPath(target->notifying_);
-        target->reEvaluateFormula();
-      }
-      if (DriverGraphVersion::current() != plan->shape) {
-        goLive();
-        passOnLive(k, edge.entry + 1);
-        return;
-      }
-    }
-  };
+  }
 
-  passOn(0);
-  std::size_t k = 1;
+  CostDriver& source_;
+  const ChangePlan& plan_;
+  unsigned char* const asked_;
+  bool live_ = false;
+  std::unique_ptr<LiveState> state_;
+};
+
+void CostDriver::propagateFrom(CostDriver& source) {
+  const FormulaContainer* sourceContainer = source.ownContainer();
+  if (!sourceContainer || sourceContainer->hasImpactOn().empty()) return;
+  FlagScope sourceOnPath(source.notifying_);
+  // Most changes find the plan made for the graph as it is.
+  const boost::intrusive_ptr<const ChangePlan> plan =
+      source.changePlan_ &&
+              source.changePlan_->shape == DriverGraphVersion::current()
+          ? source.changePlan_
+          : source.changePlan();
+  const std::size_t count = plan->drivers.size();
+  AskedFlags asked(count);
+  unsigned char* const isAsked = &asked[0];
+
+  DriverReadScope read;
+  // The source's value changed just now: nothing read before still holds.
+  DriverReadScope::restart();
+  Propagation propagation;
+  PropagationScope running(propagation);
+  ChangeRun run(source, *plan, isAsked);
+
   // While the graph keeps its shape the plan's plain pointers say it all:
   // this loop is the change, as far as nothing changes the graph.
-  if (!live) {
+  const std::uint32_t* const firstEdge = plan->firstEdge.data();
+  const ChangePlan::Edge* const edges = plan->edges.data();
+  const unsigned char* const leadsBack = plan->leadsBack.data();
+  auto markListed = [&](std::size_t k) {
+    // Only drivers later in the order: asking them is marking them.
+    const std::uint32_t end = firstEdge[k + 1];
+    for (std::uint32_t e = firstEdge[k]; e < end; ++e) {
+      isAsked[edges[e].target] = 1;
+    }
+  };
+  if (leadsBack[0]) {
+    run.passOn(0);
+  } else {
+    markListed(0);
+  }
+  std::size_t k = 1;
+  if (!run.live()) {
     CostDriver* const* const drivers = plan->drivers.data();
-    const std::uint32_t* const firstEdge = plan->firstEdge.data();
-    const ChangePlan::Edge* const edges = plan->edges.data();
     const unsigned long long shape = plan->shape;
-    const unsigned char* const leadsBack = plan->leadsBack.data();
-    unsigned char* const isAsked = &asked[0];
     for (; k < count; ++k) {
       if (!isAsked[k]) continue;
       CostDriver* driver = drivers[k];
@@ -721,38 +744,36 @@ void CostDriver::propagateFrom(CostDriver& source) {
       driver->reEvaluateFormula();
       propagation.asking = nullptr;
       if (DriverGraphVersion::current() != shape) {
-        goLive();
-        if (propagation.passedOn) passOn(k);
+        run.goLive();
+        if (propagation.passedOn) run.passOn(k);
         ++k;
         break;
       }
       if (!propagation.passedOn) continue;
       if (leadsBack[k]) {
-        passOn(k);
-        if (live) {
+        run.passOn(k);
+        if (run.live()) {
           ++k;
           break;
         }
         continue;
       }
-      // Only drivers later in the order: asking them is marking them.
-      const std::uint32_t end = firstEdge[k + 1];
-      for (std::uint32_t e = firstEdge[k]; e < end; ++e) {
-        isAsked[edges[e].target] = 1;
-      }
+      markListed(k);
     }
   }
   for (; k < count; ++k) {
-    if (!asked[k]) continue;
-    CostDriver* driver = driverAt(k);
+    if (!isAsked[k]) continue;
+    CostDriver* driver = run.driverAt(k);
     // A driver that no longer exists has nothing to re-evaluate.
     if (!driver) continue;
     propagation.asking = driver;
     propagation.passedOn = false;
     driver->reEvaluateFormula();
     propagation.asking = nullptr;
-    if (!live && DriverGraphVersion::current() != plan->shape) goLive();
-    if (propagation.passedOn) passOn(k);
+    if (!run.live() && DriverGraphVersion::current() != plan->shape) {
+      run.goLive();
+    }
+    if (propagation.passedOn) run.passOn(k);
   }
 }
 

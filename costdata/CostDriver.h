@@ -153,6 +153,7 @@ class CostDriver : public CostProperty {
   };
   static Propagation* runningPropagation_;
   class PropagationScope;
+  class ChangeRun;
 
   // The drivers a change of this one reaches, in the order they are asked,
   // with the has-impact-on entries between them; see CostDriver.cpp.
@@ -193,6 +194,12 @@ class CostDriver : public CostProperty {
     return true;
   }
 
+  // Remembers `value` as this driver's result of the read tagged `tag`.
+  void rememberValue(unsigned long long tag, double value) const {
+    rememberedRead_ = tag;
+    rememberedFailed_ = false;
+    rememberedValue_ = value;
+  }
   // Whether reading this driver evaluates its formula.
   bool computesOnRead() const { return !doCacheValue_ && !hasValue_; }
   // Whether this driver's result of the read under way is remembered.

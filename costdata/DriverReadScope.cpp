@@ -4,12 +4,6 @@ namespace VelkData {
 
 DriverReadScope::State DriverReadScope::state_;
 
-void DriverReadScope::restart() {
-  if (state_.depth == 0) return;
-  state_.tag = ++state_.lastTag;
-  ++state_.restarts;
-}
-
 void DriverReadScope::closeFresh() {
   // A change inside made what the outer read remembered stale too.
   state_.tag = state_.restarts == outerRestarts_ ? outerTag_ : ++state_.lastTag;

@@ -64,8 +64,13 @@ class DriverReadScope {
   static unsigned long long reuseTag() {
     return state_.remembering ? state_.tag : ~0ULL;
   }
-  // Forgets what the read under way remembered: its tag changes.
-  static void restart();
+  // Forgets what the read under way remembered: its tag changes. Inline,
+  // since every change starts with it.
+  static void restart() {
+    if (state_.depth == 0) return;
+    state_.tag = ++state_.lastTag;
+    ++state_.restarts;
+  }
   // Switches reuse off until the outermost scope closes.
   static void stopRemembering() { state_.remembering = false; }
 

@@ -310,9 +310,9 @@ inline bool FormulaContainer::readInPlace(const CostDriver* dependency,
     return true;
   }
   // What its read would do, without the way through the read.
-  const FormulaContainer* const container = dependency->ownContainer();
+  FormulaContainer* const container = dependency->ownContainer();
   if (container && container->settledShape_ == DriverGraphVersion::current() &&
-      dependency->takeSettledValue(&remembered)) {
+      container->giveSettledValue(*dependency, &remembered)) {
     *value = static_cast<double>(static_cast<float>(remembered));
     return true;
   }
@@ -543,9 +543,15 @@ void FormulaContainer::settleIfConstant() {
   }
 }
 
-void FormulaContainer::tookSettledValue() {
+bool FormulaContainer::giveSettledValue(const CostDriver& driver,
+                                        double* value) {
+  if (driver.evaluating_ || !settledValue(value)) return false;
   recentIndex_ = 0;
   if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  if (DriverReadScope::remembering()) {
+    driver.rememberValue(DriverReadScope::current(), *value);
+  }
+  return true;
 }
 
 double FormulaContainer::evalFormulaDouble() {

@@ -235,17 +235,20 @@ class FormulaContainer {
   // feature, and a first formula that names no variable or function) has
   // the same value at every evaluation until its texts, its dependencies or
   // that formula change. Gives that value when an earlier evaluation found
-  // the container so and nothing has changed since. A driver that takes it
-  // calls `tookSettledValue`.
+  // the container so and nothing has changed since. A driver takes it
+  // through `giveSettledValue`.
   bool settledValue(double* value) const {
     return settledShape_ == DriverGraphVersion::current() &&
            partFeature_.expired() && !formulas_.empty() &&
            formulas_[0]->constantValue(value);
   }
-  // What the evaluation that a settled value stands for leaves behind: the
-  // first formula is the recent one, and the session installed now, if
-  // there was none, is the container's.
-  void tookSettledValue();
+  // Gives the settled value to `driver`, the container's owner, unless it
+  // is being evaluated (only its evaluation can tell whether a driver on
+  // its path reads it again). The container then stands as the evaluation
+  // that the value stands for leaves it (the first formula is the recent
+  // one, and the session installed now, if it had none, is its own), and
+  // the read under way remembers the value.
+  bool giveSettledValue(const CostDriver& driver, double* value);
   // Notes whether the container is settled in that sense, as it is now.
   void settleIfConstant();
   // Evaluates the first formula when that needs nothing but running it:
