@@ -334,26 +334,24 @@ double CostDriver::computeFormula(bool* fresh) const {
   }
   const bool walkedHere = upstreamKnownFor == this;
   upstreamKnownFor = nullptr;
-  // Within a read, when every dependency is known in place, nothing
-  // upstream needs a walk and binding runs nothing: only the formula is
-  // left to run, and the read needs no scope of its own. Any doubt, or a
-  // failure, takes the full way below, which does it all again.
-  if (container && !evaluating_ && DriverReadScope::remembering()) {
-    const unsigned long long tag = DriverReadScope::current();
-    double value;
-    bool evaluated;
-    {
-      // Only a function of the host's can run here, and reading this
-      // driver from it must still meet the cycle check.
-      EvaluationScope scope(*this, evaluating_);
-      evaluated = container->evalFirstInPlace(&value);
-    }
-    if (evaluated) {
-      if (DriverReadScope::reuseTag() == tag) rememberValue(tag, value);
-      return value;
-    }
-  }
+  // When every dependency is known in place, nothing upstream needs a walk,
+  // and binding and running the formula run nothing else: nothing can come
+  // back to this driver, so the evaluation needs no cycle check. Within a
+  // read that is open already it needs no read scope either. Any doubt, or
+  // a failure, takes the full way below, which does it all again.
+  auto inPlace = [this, container](double* value) {
+    if (!container->evalFirstInPlace(value)) return false;
+    rememberValue(DriverReadScope::current(), *value);
+    return true;
+  };
+  const bool readOpen = DriverReadScope::remembering();
+  double value;
+  if (container && !evaluating_ && readOpen && inPlace(&value)) return value;
   DriverReadScope read;
+  if (container && !evaluating_ && !readOpen &&
+      DriverReadScope::remembering() && inPlace(&value)) {
+    return value;
+  }
   // Usually everything upstream is known already (a change evaluates in
   // topological order, and a walk evaluates deepest first, and says so).
   // Otherwise the walk evaluates it first: binding would read it
@@ -366,7 +364,7 @@ double CostDriver::computeFormula(bool* fresh) const {
 
   const unsigned long long tag = DriverReadScope::current();
   EvaluationScope scope(*this, evaluating_);
-  double value = 0.0;
+  value = 0.0;
   try {
     if (container) value = container->evalFormulaDoubleInRead();
   } catch (const NoFormulaResultException& e) {

@@ -97,6 +97,11 @@ class Formula {
   // Throws `VariableNotFound`, `FunctionNotFound`, `StackUnderflow`,
   // `MathError`.
   double eval() const { return program_.eval(); }
+  // Whether `eval` may call a function of the host's; see
+  // FormulaProgram::mayCallHostFunctions.
+  bool mayCallHostFunctions() const {
+    return program_.mayCallHostFunctions();
+  }
   // For a program that reads no variable and calls no function: its
   // value, as eval() gives it, kept until the program changes. False for
   // other programs and for one whose evaluation fails.

@@ -340,6 +340,8 @@ inline bool FormulaContainer::bindFirstInPlace() {
   const size_t count = dependencies_.size();
   BindingRound& round = rounds_[0];
   Formula* const formula = round.formula;
+  // Running it must not run anything else either.
+  if (formula->mayCallHostFunctions()) return false;
   const unsigned long long tag = DriverReadScope::reuseTag();
   for (size_t p = 0; p < count; ++p) {
     double value;

@@ -252,9 +252,10 @@ class FormulaContainer {
   // Notes whether the container is settled in that sense, as it is now.
   void settleIfConstant();
   // Evaluates the first formula when that needs nothing but running it:
-  // its round is current, it has no session or feature step, and every
-  // dependency is read in place (see `readInPlace`), so that nothing else
-  // runs and nothing upstream is left to compute. The container then stands
+  // its round is current, it has no session or feature step, it calls no
+  // function of the host's, and every dependency is read in place (see
+  // `readInPlace`), so that nothing else runs, nothing upstream is left to
+  // compute and nothing can read the driver again. The container then stands
   // as that evaluation leaves it. False when any of that does not hold or
   // the formula fails; the full evaluation then does it all again, and
   // reports the failure.

@@ -142,7 +142,9 @@ FormulaProgram::FormulaProgram(const FormulaProgram& other)
       variables_(other.variables_),
       lastVariable_(-1),
       firstOfRound_(0),
-      functions_(other.functions_) {}
+      functions_(other.functions_) {
+  ownFunctions_ = other.ownFunctions_;
+}
 
 FormulaProgram::~FormulaProgram() { clearActions(); }
 
@@ -250,6 +252,7 @@ void FormulaProgram::copyTablesOf(const FormulaProgram& source) {
   if (&source == this) return;
   variables_ = source.variables_;
   functions_ = source.functions_;
+  ownFunctions_ = source.ownFunctions_;
   lastVariable_ = -1;
   firstOfRound_ = 0;
   variablesMoved();
@@ -383,6 +386,7 @@ FormulaProgram::FunctionTables& FormulaProgram::writableFunctions() {
     functions_ = std::make_shared<FunctionTables>(*functions_);
   }
   ready_ = false;
+  ownFunctions_ = true;
   return const_cast<FunctionTables&>(*functions_);
 }
 

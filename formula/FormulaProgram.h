@@ -64,6 +64,10 @@ class FormulaProgram {
   // Runs the program: 0 for an empty program, else the one value left on
   // the stack. Throws `StackUnderflow`, `MathError`, `VariableNotFound`,
   // `FunctionNotFound`.
+  // Whether running may call a function of the host's: true once the
+  // function tables were changed (set or removed) on this program or the
+  // one it copied them from. The built-in functions only compute.
+  bool mayCallHostFunctions() const { return ownFunctions_; }
   double eval() const {
     if (!ready_) prepare();
     return sound_ ? run<true>() : run<false>();
@@ -290,6 +294,9 @@ class FormulaProgram {
   // While ready_: every name resolves, every step finds its operands, the
   // code leaves one value and pushes no infinite literal of its own.
   mutable bool sound_;
+  // Whether the function tables are the program's own rather than the
+  // built-in ones, so that a call may run the host's code.
+  bool ownFunctions_ = false;
   mutable int stackNeeded_;
   // What `eval` runs, taken from the code when it gets ready.
   mutable const RunStep* runSteps_;
