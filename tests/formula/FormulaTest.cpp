@@ -212,6 +212,30 @@ TEST(FormulaTest, OverridingABuiltinAffectsOnlyThatFormula) {
   EXPECT_EQ(3.0, c.eval());
 }
 
+TEST(FormulaTest, KnowsWhetherItMayCallTheHostsFunctions) {
+  Formula a("sqrt(9)");
+  Formula untouched(a);
+  EXPECT_FALSE(a.mayCallHostFunctions());
+  a.setFunction("g", &twice);
+  EXPECT_TRUE(a.mayCallHostFunctions());
+  EXPECT_FALSE(untouched.mayCallHostFunctions());
+  // The tables go with copies and assignments, and stay with new texts.
+  Formula copy(a);
+  EXPECT_TRUE(copy.mayCallHostFunctions());
+  Formula assigned("1");
+  assigned = a;
+  EXPECT_TRUE(assigned.mayCallHostFunctions());
+  a.setExpression("g(2)");
+  EXPECT_TRUE(a.mayCallHostFunctions());
+  assigned = untouched;
+  EXPECT_FALSE(assigned.mayCallHostFunctions());
+  // A recompiled formula starts from the built-in tables.
+  EXPECT_FALSE(a.recompiled().mayCallHostFunctions());
+  // Any change of the tables counts, a removal too.
+  untouched.removeFunction("sqrt");
+  EXPECT_TRUE(untouched.mayCallHostFunctions());
+}
+
 TEST(FormulaTest, TablesSurviveRecompilation) {
   Formula f("x");
   f.setVariable("x", 7);
