@@ -384,8 +384,6 @@ double CostDriver::computeFormula(bool* fresh) const {
 
 bool CostDriver::settledValue(FormulaContainer* container,
                               double* value) const {
-  // Only its own evaluation can tell that a driver on the path of the
-  // evaluation reads this one again.
   if (!container->giveSettledValue(*this, value)) return false;
   upstreamKnownFor = nullptr;
   return true;

@@ -547,6 +547,8 @@ void FormulaContainer::settleIfConstant() {
 
 bool FormulaContainer::giveSettledValue(const CostDriver& driver,
                                         double* value) {
+  // Only its own evaluation can tell that a driver on the path of the
+  // evaluation reads this one again.
   if (driver.evaluating_ || !settledValue(value)) return false;
   recentIndex_ = 0;
   if (!session_) session_ = VelkCOM::XoloClient::getInstance();
