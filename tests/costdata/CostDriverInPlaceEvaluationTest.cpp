@@ -23,12 +23,18 @@ using VelkData::NoFormulaResultException;
 using velktest::computedDouble;
 using velktest::DriverGraph;
 
+// A driver with a value of its own, as the part's dimensions are.
+boost::shared_ptr<CostDriverDouble> input(const std::string& id, float value) {
+  const boost::shared_ptr<CostDriverDouble> d = computedDouble(id, "0");
+  d->setValue(value);
+  return d;
+}
+
 TEST(CostDriverInPlaceEvaluationTest, LeavesTheContainerAsAFullEvaluation) {
   VelkCOM::XoloClient* const saved = VelkCOM::XoloClient::getInstance();
   VelkCOM::XoloClient::setInstance(nullptr);
   DriverGraph graph;
-  const boost::shared_ptr<CostDriverDouble> x = computedDouble("X", "0");
-  x->setValue(0.0f);
+  const boost::shared_ptr<CostDriverDouble> x = input("X", 0.0f);
   const boost::shared_ptr<CostDriverDouble> ratio =
       computedDouble("RATIO", "1/X");
   ratio->formulas()->addFormula("7");
@@ -62,8 +68,7 @@ TEST(CostDriverInPlaceEvaluationTest, LeavesTheContainerAsAFullEvaluation) {
 
 TEST(CostDriverInPlaceEvaluationTest, FailuresKeepTheirMessages) {
   DriverGraph graph;
-  const boost::shared_ptr<CostDriverDouble> x = computedDouble("X", "0");
-  x->setValue(2.0f);
+  const boost::shared_ptr<CostDriverDouble> x = input("X", 2.0f);
   const boost::shared_ptr<CostDriverDouble> inverse =
       computedDouble("INVERSE", "1/X");
   graph.link(x, inverse);
@@ -112,8 +117,7 @@ double readTheDriver(double x) {
 
 TEST(CostDriverInPlaceEvaluationTest, AHostFunctionStillMeetsTheCycleCheck) {
   DriverGraph graph;
-  const boost::shared_ptr<CostDriverDouble> x = computedDouble("X", "0");
-  x->setValue(1.0f);
+  const boost::shared_ptr<CostDriverDouble> x = input("X", 1.0f);
   const boost::shared_ptr<CostDriverDouble> looped =
       computedDouble("LOOPED", "h(X)");
   looped->formulas()->getFormulaAt(0)->setFunction("h", &readTheDriver);
