@@ -325,31 +325,38 @@ void CostDriver::throwRememberedFailure() const {
 double CostDriver::computeFormula(bool* fresh) const {
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();
+  if (!container) return computeFormulaFully(container);
+  double value;
   // A container that reads nothing gives what it gave last time. Only the
   // version is compared here, as every evaluation passes this way.
-  double settled;
-  if (container && container->settledShape_ == DriverGraphVersion::current() &&
-      settledValue(container, &settled)) {
-    return settled;
+  if (container->settledShape_ == DriverGraphVersion::current() &&
+      settledValue(container, &value)) {
+    return value;
   }
-  const bool walkedHere = upstreamKnownFor == this;
-  upstreamKnownFor = nullptr;
   // When every dependency is known in place, nothing upstream needs a walk,
   // and binding and running the formula run nothing else: nothing can come
-  // back to this driver, so the evaluation needs no cycle check. Within a
-  // read that is open already it needs no read scope either. Any doubt, or
-  // a failure, takes the full way below, which does it all again.
-  auto inPlace = [this, container](double* value) {
-    if (!container->evalFirstInPlace(value)) return false;
-    rememberValue(DriverReadScope::current(), *value);
-    return true;
-  };
+  // back to this driver, so the evaluation needs no cycle check, and within
+  // a read that is open already no read scope either. Any doubt, or a
+  // failure, takes the full way, which does it all again.
+  if (!evaluating_ && DriverReadScope::remembering() &&
+      container->evalFirstInPlace(&value)) {
+    rememberValue(DriverReadScope::current(), value);
+    return value;
+  }
+  return computeFormulaFully(container);
+}
+
+__attribute__((noinline)) double CostDriver::computeFormulaFully(
+    FormulaContainer* container) const {
+  const bool walkedHere = upstreamKnownFor == this;
+  upstreamKnownFor = nullptr;
   const bool readOpen = DriverReadScope::remembering();
-  double value;
-  if (container && !evaluating_ && readOpen && inPlace(&value)) return value;
   DriverReadScope read;
+  double value;
+  // A read opened just now: the in-place evaluation was not tried yet.
   if (container && !evaluating_ && !readOpen &&
-      DriverReadScope::remembering() && inPlace(&value)) {
+      DriverReadScope::remembering() && container->evalFirstInPlace(&value)) {
+    rememberValue(DriverReadScope::current(), value);
     return value;
   }
   // Usually everything upstream is known already (a change evaluates in

@@ -171,6 +171,9 @@ class CostDriver : public CostProperty {
 
   // `evaluateFormula` when nothing is remembered.
   double computeFormula(bool* fresh) const;
+  // Its way when the value is neither settled nor found in place within a
+  // read already open. Kept apart, so that those short ways stay short.
+  double computeFormulaFully(FormulaContainer* container) const;
   // The value of `container` when it is settled (see
   // FormulaContainer::settledValue), remembered in the read under way.
   bool settledValue(FormulaContainer* container, double* value) const;
