@@ -322,6 +322,13 @@ void CostDriver::throwRememberedFailure() const {
   throw NoFormulaResultException(rememberedFailure_);
 }
 
+inline bool CostDriver::evaluatedInPlace(FormulaContainer* container,
+                                         double* value) const {
+  if (evaluating_ || !container->evalFirstInPlace(value)) return false;
+  rememberValue(DriverReadScope::current(), *value);
+  return true;
+}
+
 double CostDriver::computeFormula(bool* fresh) const {
   if (fresh) *fresh = true;
   FormulaContainer* const container = ownContainer();
@@ -338,9 +345,7 @@ double CostDriver::computeFormula(bool* fresh) const {
   // back to this driver, so the evaluation needs no cycle check, and within
   // a read that is open already no read scope either. Any doubt, or a
   // failure, takes the full way, which does it all again.
-  if (!evaluating_ && DriverReadScope::remembering() &&
-      container->evalFirstInPlace(&value)) {
-    rememberValue(DriverReadScope::current(), value);
+  if (DriverReadScope::remembering() && evaluatedInPlace(container, &value)) {
     return value;
   }
   return computeFormulaFully(container);
@@ -354,9 +359,8 @@ __attribute__((noinline)) double CostDriver::computeFormulaFully(
   DriverReadScope read;
   double value;
   // A read opened just now: the in-place evaluation was not tried yet.
-  if (container && !evaluating_ && !readOpen &&
-      DriverReadScope::remembering() && container->evalFirstInPlace(&value)) {
-    rememberValue(DriverReadScope::current(), value);
+  if (container && !readOpen && DriverReadScope::remembering() &&
+      evaluatedInPlace(container, &value)) {
     return value;
   }
   // Usually everything upstream is known already (a change evaluates in
@@ -396,13 +400,6 @@ bool CostDriver::settledValue(FormulaContainer* container,
   return true;
 }
 
-bool CostDriver::takeSettledValue(double* value) const {
-  // The container compares the version itself; only the evaluation path
-  // needs that comparison up front, to stay short.
-  FormulaContainer* const container = ownContainer();
-  return container && settledValue(container, value);
-}
-
 inline bool CostDriver::upstreamKnown(const FormulaContainer* container) {
   if (!readsDependencies(container)) return true;
   // Asked only while the read remembers.
@@ -410,8 +407,14 @@ inline bool CostDriver::upstreamKnown(const FormulaContainer* container) {
   double value;
   for (const boost::shared_ptr<CostDriver>& dependency :
        container->dependencies()) {
-    if (dependency && dependency->rememberedRead_ != tag &&
-        dependency->computesOnRead() && !dependency->takeSettledValue(&value)) {
+    if (!dependency || dependency->rememberedRead_ == tag ||
+        !dependency->computesOnRead()) {
+      continue;
+    }
+    // A settled one is read here as binding would read it, which then
+    // finds it remembered.
+    FormulaContainer* const settled = dependency->ownContainer();
+    if (!settled || !settled->giveSettledValue(*dependency, &value)) {
       return false;
     }
   }

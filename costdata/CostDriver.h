@@ -177,10 +177,10 @@ class CostDriver : public CostProperty {
   // The value of `container` when it is settled (see
   // FormulaContainer::settledValue), remembered in the read under way.
   bool settledValue(FormulaContainer* container, double* value) const;
-  // Reads this driver when that gives a settled value, as a read would,
-  // and remembers the value; binding then finds it in place, and the
-  // upstream check needs no walk for it.
-  bool takeSettledValue(double* value) const;
+  // Evaluates in place (see FormulaContainer::evalFirstInPlace) within the
+  // read under way, which must remember, and remembers the value. False,
+  // having done nothing visible, when the full way must be taken.
+  bool evaluatedInPlace(FormulaContainer* container, double* value) const;
   // Throws the failure remembered in this read.
   [[noreturn]] void throwRememberedFailure() const;
 

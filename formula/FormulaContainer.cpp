@@ -350,9 +350,8 @@ inline bool FormulaContainer::bindFirstInPlace() {
       return false;
     }
   }
-  recentIndex_ = 0;
   nextBinding_ = static_cast<unsigned>(count);
-  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  tookFirstFormula();
   return true;
 }
 
@@ -545,13 +544,17 @@ void FormulaContainer::settleIfConstant() {
   }
 }
 
+void FormulaContainer::tookFirstFormula() {
+  recentIndex_ = 0;
+  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+}
+
 bool FormulaContainer::giveSettledValue(const CostDriver& driver,
                                         double* value) {
   // Only its own evaluation can tell that a driver on the path of the
   // evaluation reads this one again.
   if (driver.evaluating_ || !settledValue(value)) return false;
-  recentIndex_ = 0;
-  if (!session_) session_ = VelkCOM::XoloClient::getInstance();
+  tookFirstFormula();
   if (DriverReadScope::remembering()) {
     driver.rememberValue(DriverReadScope::current(), *value);
   }

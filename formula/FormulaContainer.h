@@ -245,9 +245,8 @@ class FormulaContainer {
   // Gives the settled value to `driver`, the container's owner, unless it
   // is being evaluated (only its evaluation can tell whether a driver on
   // its path reads it again). The container then stands as the evaluation
-  // that the value stands for leaves it (the first formula is the recent
-  // one, and the session installed now, if it had none, is its own), and
-  // the read under way remembers the value.
+  // that the value stands for leaves it (see `tookFirstFormula`), and the
+  // read under way remembers the value.
   bool giveSettledValue(const CostDriver& driver, double* value);
   // Notes whether the container is settled in that sense, as it is now.
   void settleIfConstant();
@@ -261,6 +260,10 @@ class FormulaContainer {
   // reports the failure.
   bool evalFirstInPlace(double* value);
   bool bindFirstInPlace();
+  // What a successful evaluation of the first formula leaves behind, when
+  // it was not made the full way: the first formula is the recent one, and
+  // the session installed now, if the container had none, is its own.
+  void tookFirstFormula();
   // Sets `value` to what `dependency->doubleValue()` gives when that is
   // known without running anything: a driver of exactly the double class
   // with a cached, explicit or remembered (under `tag`, which is
